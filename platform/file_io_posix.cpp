@@ -1,0 +1,94 @@
+// Files on POSIX systems. An exclusive, non-blocking flock stands in for Windows' share
+// mode 0 between our own openers, and a file with no write permission bit is opened for
+// reading only, like a Windows file with the read-only attribute.
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace kiv::platform {
+namespace {
+
+bool LacksWritePermission(const char *name) {
+  struct stat info {};
+  return stat(name, &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// One open attempt: the descriptor of a regular file held under an exclusive lock, or -1.
+int OpenLocked(const char *name, int access, IfMissing missing) {
+  int flags = access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // O_NONBLOCK: a FIFO never hangs us
+  if (missing == IfMissing::Create) flags |= O_CREAT;
+  const int fd = open(name, flags, 0666);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return -1;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+}  // namespace
+
+File &File::operator=(File &&other) noexcept {
+  if (this != &other) {
+    if (IsOpen()) close(static_cast<int>(native));
+    native = other.native;
+    other.native = kNoFile;
+  }
+  return *this;
+}
+
+File::~File() {
+  if (IsOpen()) close(static_cast<int>(native));
+}
+
+File OpenUnshared(const std::string &name, IfMissing missing) noexcept {
+  const char *path = name.c_str();
+  int fd = -1;
+  if (!LacksWritePermission(path)) fd = OpenLocked(path, O_RDWR, missing);
+  if (fd < 0) fd = OpenLocked(path, O_RDONLY, missing);
+  return fd < 0 ? File() : File(fd);
+}
+
+bool FileSize(const File &file, std::uint64_t *size) noexcept {
+  struct stat info {};
+  if (fstat(static_cast<int>(file.native), &info) != 0 || info.st_size < 0) return false;
+  *size = static_cast<std::uint64_t>(info.st_size);
+  return true;
+}
+
+bool ReadFromStart(const File &file, char *buffer, std::size_t length,
+                   std::size_t *received) noexcept {
+  const int fd = static_cast<int>(file.native);
+  std::size_t done = 0;
+  while (done < length) {  // one read as far as the caller sees; the kernel may split it
+    const ssize_t got = pread(fd, buffer + done, length - done, static_cast<off_t>(done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  *received = done;
+  return true;
+}
+
+bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
+  const int fd = static_cast<int>(file.native);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put =
+        pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  return ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+}
+
+}  // namespace kiv::platform
