@@ -1,0 +1,43 @@
+// What a host receives from the module: the registered actions and every variable set.
+// The callbacks take no context argument, so the record is one per process.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kivsqlite3.h"
+
+namespace kiv::host {
+
+struct RegisteredAction {
+  int32_t number;
+  std::string name;
+  std::string hint;
+  std::string type;
+  int32_t count;
+  int32_t countAgain;
+};
+
+// One set-variable callback; nullopt stands for a null pointer.
+struct VariableSet {
+  std::optional<std::string> name;
+  std::optional<std::string> value;
+};
+
+struct HostRecord {
+  std::vector<RegisteredAction> actions;       // register-action callbacks, in order
+  std::vector<VariableSet> sets;               // set-variable callbacks, in order
+  std::map<std::string, std::string> values;   // current value of each named variable
+};
+
+HostRecord &TheHostRecord();
+
+// The callbacks a host hands to qvRegisterPlugIn; they fill TheHostRecord().
+int32_t KIV_CALL RecordAction(int32_t number, const char *name, const char *hint,
+                              const char *type, int32_t count, int32_t countAgain);
+int32_t KIV_CALL RecordVariable(const char *name, const char *value);
+
+}  // namespace kiv::host

@@ -1,0 +1,32 @@
+// The commands of kivhost, each on a module already loaded and registered. Each
+// returns the process exit status: 0 the module ran the action(s), 1 the module refused
+// one, 2 a usage or input error (message on standard error).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "host/module_api.h"
+
+namespace kiv::host {
+
+struct RunOptions {
+  bool raw = false;   // write only the last value's bytes
+  long repeat = 1;    // run the action this many times, show the last run
+};
+
+// Registers the host's callbacks with the module (the module announces its actions).
+void RegisterHost(const ModuleApi &api);
+
+// The action number for ACTION: a decimal number as it is, or a registered action name
+// (letter case ignored); nothing when it is neither.
+std::optional<int32_t> ResolveAction(const std::string &action);
+
+int ListActions();
+int ShowIdentity(const ModuleApi &api);
+int RunAction(const ModuleApi &api, int32_t action, const std::string &params,
+              const RunOptions &options);
+int RunScript(const ModuleApi &api, const std::string &path);
+
+}  // namespace kiv::host
