@@ -1,0 +1,15 @@
+// The record-set text of the query action: for every row, its cells joined by "|" and
+// ended by a carriage return (byte 13). NULL reads as empty; nothing is escaped.
+#pragma once
+
+#include "db/result_table.h"
+#include "platform/byte_buffer.h"
+
+namespace kiv::actions {
+
+// Builds the record-set text of `table` (fresh from QueryTable) into `text`, sized once
+// up front. Moves the table's cursor. False when memory for the text is short; `text`
+// is then empty.
+bool BuildRecordSetText(db::ResultTable &table, ByteBuffer &text) noexcept;
+
+}  // namespace kiv::actions

@@ -1,0 +1,32 @@
+// The hex codec that carries BLOB contents through SQL text: bytes to the uppercase
+// digits of an X'...' literal, and SQLite's quoted BLOB text back to bytes. Pure
+// functions over lookup tables; both size their result once.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kiv::blob {
+
+// Writes the 2n uppercase hexadecimal digits of `n` bytes at `in` to `out`, high nibble
+// first. `out` may start at or before `in` as long as it does not pass `in` (used to
+// expand a buffer in place: out == in - n).
+void WriteHex(const unsigned char *in, std::size_t n, char *out) noexcept;
+
+// The hexadecimal text of `data`: 2n uppercase digits, nothing else.
+std::string BlobToHex(std::string_view data);
+
+// Number of bytes HexToBlob makes of a text of `length` characters: one per pair at
+// positions 3-4, 5-6, ... that lies wholly inside the text.
+std::size_t HexToBlobLength(std::size_t length) noexcept;
+
+// Decodes `quoted` into HexToBlobLength(quoted.size()) bytes at `out`. The first two
+// characters are skipped unexamined; each following pair gives one byte: its leading
+// hexadecimal digits (either case) read as a number, 0 when the pair starts with none.
+void WriteBlob(std::string_view quoted, unsigned char *out) noexcept;
+
+// WriteBlob into a byte string of its own.
+std::string HexToBlob(std::string_view quoted);
+
+}  // namespace kiv::blob
