@@ -1,0 +1,32 @@
+#!/bin/sh
+# Installs the Debian packages a make target needs, when any is missing. As root it
+# runs apt-get; otherwise it prints the apt-get line to run and fails.
+#   scripts/ensure-packages.sh native|asan|fuzz|bench|win32
+set -eu
+
+case "${1:-native}" in
+  native) packages="cmake make g++ binutils libsqlite3-dev sqlite3 libgtest-dev libgmock-dev googletest" ;;
+  asan)   packages="cmake make g++ binutils libsqlite3-dev sqlite3 libgtest-dev libgmock-dev googletest" ;;
+  fuzz)   packages="cmake make clang libclang-rt-14-dev libsqlite3-dev" ;;
+  bench)  packages="cmake make g++ libsqlite3-dev sqlite3 libbenchmark-dev python3 gnuplot-nox time" ;;
+  win32)  packages="cmake make g++-mingw-w64-i686 googletest zip curl ca-certificates xz-utils nodejs npm" ;;
+  *) echo "ensure-packages: unknown set $1" >&2; exit 2 ;;
+esac
+
+missing=""
+for p in $packages; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  case "$status" in *"ok installed") ;; *) missing="$missing $p" ;; esac
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" != 0 ]; then
+  echo "Missing Debian packages. Install them with:" >&2
+  echo "  sudo apt-get install -y$missing" >&2
+  exit 1
+fi
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+# shellcheck disable=SC2086
+apt-get install -y -qq --no-install-recommends $missing

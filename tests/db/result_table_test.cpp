@@ -1,0 +1,120 @@
+// ResultTable, ExecSql and LastErrorText on real SQLite connections.
+#include "db/result_table.h"
+
+#include <gtest/gtest.h>
+
+#include "db/database.h"
+#include "support/test_folder.h"
+
+namespace kiv::db {
+namespace {
+
+class ResultTableTest : public test::TestFolder {
+ protected:
+  void SetUp() override {
+    TestFolder::SetUp();
+    ASSERT_TRUE(OpenDatabase(Path("t.db"), handle_));
+    ASSERT_TRUE(ExecSql(handle_,
+                        "CREATE TABLE t(id INTEGER, name TEXT, r REAL, b BLOB);"
+                        "INSERT INTO t VALUES(42, 'ab', 2.5, x'41004243');"
+                        "INSERT INTO t VALUES(2, '', NULL, NULL);"
+                        "INSERT INTO t VALUES(3, 'c', -0.125, x'');"));
+    SetUpTable(table_, handle_, names_);
+  }
+  void TearDown() override {
+    ReleaseTable(table_);
+    CloseDatabase(handle_);
+    TestFolder::TearDown();
+  }
+
+  DbHandle handle_ = nullptr;
+  ColumnNameList names_;
+  ResultTable table_;
+};
+
+TEST_F(ResultTableTest, CursorWalksThreeRowsAndEndsPastTheLast) {
+  ASSERT_TRUE(QueryTable(table_, "SELECT id, name FROM t ORDER BY rowid"));
+  EXPECT_EQ(table_.RowCount, 3);
+  EXPECT_EQ(table_.ColumnCount, 2);
+  EXPECT_TRUE(table_.Eof);  // before the first move
+  EXPECT_TRUE(table_.Bof);
+  EXPECT_EQ(FieldText(table_, 1), "id");  // row 0 is the header
+  EXPECT_EQ(names_, (ColumnNameList{"id", "name"}));
+  MoveFirst(table_);
+  EXPECT_FALSE(table_.Eof);
+  EXPECT_FALSE(table_.Bof);
+  EXPECT_EQ(FieldText(table_, 1), "42");
+  MoveNext(table_);
+  MoveNext(table_);
+  EXPECT_FALSE(table_.Eof);
+  EXPECT_EQ(FieldText(table_, 2), "c");
+  MoveNext(table_);
+  EXPECT_TRUE(table_.Eof);
+  EXPECT_EQ(FieldText(table_, 1), "");  // past the last row reads nothing
+}
+
+TEST_F(ResultTableTest, CellTextsAreSqlitesTextForms) {
+  ASSERT_TRUE(QueryTable(table_, "SELECT id, name, r, b FROM t ORDER BY rowid"));
+  MoveFirst(table_);
+  EXPECT_EQ(FieldText(table_, 1), "42");
+  EXPECT_EQ(FieldText(table_, 3), "2.5");
+  EXPECT_EQ(FieldText(table_, 4), "A");  // a BLOB up to its first zero byte
+  EXPECT_EQ(FieldText(table_, 0), "");
+  EXPECT_EQ(FieldText(table_, 5), "");
+  MoveNext(table_);
+  EXPECT_EQ(FieldText(table_, 2), "");  // empty string
+  EXPECT_EQ(FieldText(table_, 3), "");  // NULL reads the same
+}
+
+TEST_F(ResultTableTest, QueryWithoutRowsGivesTheTableBackAtOnce) {
+  ASSERT_TRUE(QueryTable(table_, "SELECT id, name FROM t WHERE id > 99"));
+  EXPECT_EQ(table_.RowCount, 0);
+  EXPECT_EQ(table_.Cells, nullptr);
+  EXPECT_TRUE(names_.empty());
+  MoveFirst(table_);
+  EXPECT_TRUE(table_.Eof);
+  EXPECT_TRUE(table_.Bof);
+  ASSERT_TRUE(QueryTable(table_, "UPDATE t SET id = id"));  // statements without rows too
+  EXPECT_EQ(table_.RowCount, 0);
+}
+
+TEST_F(ResultTableTest, FailureLeavesEmptyStateAndSqlitesMessage) {
+  ASSERT_TRUE(QueryTable(table_, "SELECT id FROM t"));
+  EXPECT_FALSE(QueryTable(table_, "SELECT * FROM nosuch"));  // releases the first result too
+  EXPECT_EQ(table_.Cells, nullptr);
+  EXPECT_EQ(table_.RowCount, 0);
+  EXPECT_EQ(LastErrorText(handle_), "no such table: nosuch");
+  EXPECT_FALSE(ExecSql(handle_, "SELEKT 1"));
+  EXPECT_EQ(LastErrorText(handle_), "near \"SELEKT\": syntax error");
+  EXPECT_TRUE(ExecSql(handle_, ""));  // an empty text runs nothing
+}
+
+TEST_F(ResultTableTest, ReleaseIsHarmlessTwiceAndOnANeverSetUpRecord) {
+  ASSERT_TRUE(QueryTable(table_, "SELECT id FROM t"));
+  ReleaseTable(table_);
+  ReleaseTable(table_);
+  EXPECT_TRUE(names_.empty());
+  ResultTable never;
+  ReleaseTable(never);
+  EXPECT_FALSE(QueryTable(never, "SELECT 1"));  // no handle bound: SQLite is not called
+}
+
+TEST_F(ResultTableTest, NoneHandleQueriesNothing) {
+  DbHandle none = nullptr;
+  ResultTable table;
+  ColumnNameList names;
+  SetUpTable(table, none, names);
+  EXPECT_FALSE(QueryTable(table, "SELECT 1"));
+  EXPECT_FALSE(ExecSql(none, "SELECT 1"));
+  EXPECT_EQ(LastErrorText(none), "");
+}
+
+TEST_F(ResultTableTest, LongCellTextIsCutAtSixteenMebibytesButWholeOnRequest) {
+  ASSERT_TRUE(QueryTable(table_, "SELECT printf('%.*c', 16777216 + 5, 'x')"));
+  MoveFirst(table_);
+  EXPECT_EQ(FieldText(table_, 1).size(), 16777216u);
+  EXPECT_EQ(FieldWhole(table_, 1).size(), 16777221u);
+}
+
+}  // namespace
+}  // namespace kiv::db

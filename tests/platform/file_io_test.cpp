@@ -1,0 +1,61 @@
+// The POSIX file stand-in keeps Windows' rules: no sharing, read-only files, one read,
+// one write, exact length.
+#include "platform/file_io.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/test_folder.h"
+
+namespace kiv::platform {
+namespace {
+
+class FileIo : public test::TestFolder {};
+
+TEST_F(FileIo, SecondOpenerIsRefusedWhileTheFirstHoldsTheFile) {
+  test::WriteBytes(Path("f"), "abc");
+  File first = OpenUnshared(Path("f"), IfMissing::Fail);
+  ASSERT_TRUE(first.IsOpen());
+  EXPECT_FALSE(OpenUnshared(Path("f"), IfMissing::Fail).IsOpen());
+  first = File();
+  EXPECT_TRUE(OpenUnshared(Path("f"), IfMissing::Fail).IsOpen());
+}
+
+TEST_F(FileIo, MissingFileFailsOrIsCreatedEmpty) {
+  EXPECT_FALSE(OpenUnshared(Path("none"), IfMissing::Fail).IsOpen());
+  EXPECT_FALSE(test::Exists(Path("none")));
+  EXPECT_TRUE(OpenUnshared(Path("new"), IfMissing::Create).IsOpen());
+  EXPECT_EQ(test::ReadBytes(Path("new")), "");
+}
+
+TEST_F(FileIo, FoldersAreNotFiles) {
+  EXPECT_FALSE(OpenUnshared(Path(""), IfMissing::Fail).IsOpen());
+  EXPECT_FALSE(OpenUnshared(Path(""), IfMissing::Create).IsOpen());
+}
+
+TEST_F(FileIo, ReadOnlyFileIsReadButNeverWritten) {
+  test::WriteBytes(Path("ro"), "keep");
+  chmod(Path("ro").c_str(), 0444);
+  const File file = OpenUnshared(Path("ro"), IfMissing::Fail);
+  ASSERT_TRUE(file.IsOpen());
+  char buffer[8];
+  std::size_t got = 0;
+  ASSERT_TRUE(ReadFromStart(file, buffer, sizeof buffer, &got));
+  EXPECT_EQ(std::string(buffer, got), "keep");
+  EXPECT_FALSE(ReplaceContent(file, "new"));
+  EXPECT_FALSE(ReplaceContent(file, ""));
+  EXPECT_EQ(test::ReadBytes(Path("ro")), "keep");
+}
+
+TEST_F(FileIo, ReplaceContentCutsTheFileToTheNewLength) {
+  test::WriteBytes(Path("f"), "a longer old content");
+  const File file = OpenUnshared(Path("f"), IfMissing::Create);
+  ASSERT_TRUE(ReplaceContent(file, "new"));
+  std::uint64_t size = 0;
+  ASSERT_TRUE(FileSize(file, &size));
+  EXPECT_EQ(size, 3u);
+  EXPECT_EQ(test::ReadBytes(Path("f")), "new");
+}
+
+}  // namespace
+}  // namespace kiv::platform

@@ -1,0 +1,41 @@
+// The tests' module host.
+#include "support/module_host.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace kiv::test {
+
+const host::ModuleApi &Module() {
+  static const host::ModuleApi api = [] {
+    host::ModuleApi loaded;
+    std::string error;
+    const char *path = std::getenv("KIV_MODULE");
+    if (!host::LoadModuleApi(path != nullptr ? path : KIV_MODULE_PATH, loaded, &error)) {
+      ADD_FAILURE() << "module did not load: " << error;
+      std::abort();
+    }
+    loaded.RegisterPlugIn(&host::RecordAction, 0, 0, &host::RecordVariable);
+    return loaded;
+  }();
+  return api;
+}
+
+int Exec(int action, const std::string &params) {
+  const char *text = params.c_str();
+  return Module().ExecAction(action, &text);
+}
+
+std::string Answer(int action, const std::string &params) {
+  Module();
+  ForgetSets();
+  EXPECT_EQ(Exec(action, params), 1);
+  const auto &sets = host::TheHostRecord().sets;
+  EXPECT_EQ(sets.size(), 1u) << "hand-backs for " << params;
+  return sets.empty() ? std::string("(no hand-back)") : sets.back().value.value_or("");
+}
+
+void ForgetSets() { host::TheHostRecord().sets.clear(); }
+
+}  // namespace kiv::test
