@@ -25,7 +25,7 @@ bool BuildRecordSetText(db::ResultTable &table, ByteBuffer &text) noexcept {
     for (int32_t n = 1; n <= columns; ++n) {
       if (n > 1) *out++ = '|';
       const std::string_view cell = db::FieldView(table, n);
-      std::memcpy(out, cell.data(), cell.size());
+      if (!cell.empty()) std::memcpy(out, cell.data(), cell.size());  // NULL cells have no data
       out += cell.size();
     }
     *out++ = '\r';
