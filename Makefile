@@ -1,8 +1,8 @@
 # The targets wrap the CMake presets; each first installs what it needs (as root).
-# make demo | test | test-asan | build | clean
+# make demo | test | test-asan | win32 | test-win32 | build | clean
 JOBS ?= $(shell nproc)
 
-.PHONY: all build demo test test-asan clean
+.PHONY: all build demo test test-asan win32 test-win32 clean
 
 all: build
 
@@ -22,6 +22,17 @@ test-asan:
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The Windows release: KivSQLite3.dll, sqlite3.dll, kivhost.exe, the test program and
+# build/win32/KivSQLite3-1.0-win32.zip.
+win32:
+	@scripts/ensure-packages.sh win32
+	cmake --preset win32
+	cmake --build --preset win32 -j $(JOBS)
+
+# Sets Wine up when missing (as root) and runs the Windows tests under it.
+test-win32: win32 build
+	scripts/run-win32-tests.sh build/win32/bin build/native/bin
 
 clean:
 	rm -rf build

@@ -9,6 +9,13 @@ namespace {
 
 HANDLE AsHandle(intptr_t native) { return reinterpret_cast<HANDLE>(native); }
 
+// Windows refuses writing to a read-only file anyway; asking first keeps that rule where
+// it is not enforced (Wine run by root opens such files for writing).
+bool HasReadOnlyAttribute(const std::string &name) {
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
 }  // namespace
 
 File &File::operator=(File &&other) noexcept {
@@ -26,8 +33,11 @@ File::~File() {
 
 File OpenUnshared(const std::string &name, IfMissing missing) noexcept {
   const DWORD disposition = missing == IfMissing::Create ? OPEN_ALWAYS : OPEN_EXISTING;
-  HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (!HasReadOnlyAttribute(name)) {
+    handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   if (handle == INVALID_HANDLE_VALUE) {
     handle = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL, nullptr);

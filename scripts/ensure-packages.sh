@@ -9,7 +9,7 @@ case "${1:-native}" in
   asan)   packages="cmake make g++ binutils libsqlite3-dev sqlite3 libgtest-dev libgmock-dev googletest" ;;
   fuzz)   packages="cmake make clang libclang-rt-14-dev libsqlite3-dev" ;;
   bench)  packages="cmake make g++ libsqlite3-dev sqlite3 libbenchmark-dev python3 gnuplot-nox time" ;;
-  win32)  packages="cmake make g++-mingw-w64-i686 googletest zip curl ca-certificates xz-utils nodejs npm" ;;
+  win32)  packages="cmake make binutils g++-mingw-w64-i686 googletest zip nodejs npm" ;;
   *) echo "ensure-packages: unknown set $1" >&2; exit 2 ;;
 esac
 

@@ -12,7 +12,12 @@ const host::ModuleApi &Module() {
     host::ModuleApi loaded;
     std::string error;
     const char *path = std::getenv("KIV_MODULE");
-    if (!host::LoadModuleApi(path != nullptr ? path : KIV_MODULE_PATH, loaded, &error)) {
+#ifdef KIV_MODULE_PATH
+    const std::string built = KIV_MODULE_PATH;
+#else
+    const std::string built = host::DefaultModulePath();  // beside the test executable
+#endif
+    if (!host::LoadModuleApi(path != nullptr ? path : built, loaded, &error)) {
       ADD_FAILURE() << "module did not load: " << error;
       std::abort();
     }
