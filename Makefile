@@ -1,8 +1,9 @@
 # The targets wrap the CMake presets; each first installs what it needs (as root).
-# make demo | test | test-asan | win32 | test-win32 | build | clean
+# make demo | test | test-asan | fuzz | win32 | test-win32 | build | clean
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
-.PHONY: all build demo test test-asan win32 test-win32 clean
+.PHONY: all build demo test test-asan fuzz win32 test-win32 clean
 
 all: build
 
@@ -22,6 +23,13 @@ test-asan:
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# Every libFuzzer target for FUZZ_SECONDS each; any finding fails.
+fuzz:
+	@scripts/ensure-packages.sh fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	scripts/run-fuzz.sh $(FUZZ_SECONDS)
 
 # The Windows release: KivSQLite3.dll, sqlite3.dll, kivhost.exe, the test program and
 # build/win32/KivSQLite3-1.0-win32.zip.

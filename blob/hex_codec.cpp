@@ -63,6 +63,7 @@ std::size_t HexToBlobLength(std::size_t length) noexcept {
 
 void WriteBlob(std::string_view quoted, unsigned char *out) noexcept {
   const std::size_t n = HexToBlobLength(quoted.size());
+  if (n == 0) return;  // an empty view may have no data pointer to step past
   const auto *digits = reinterpret_cast<const unsigned char *>(quoted.data()) + 2;
   for (std::size_t i = 0; i < n; ++i) out[i] = DecodePair(digits[2 * i], digits[2 * i + 1]);
 }

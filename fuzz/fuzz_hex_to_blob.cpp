@@ -1,0 +1,20 @@
+// The hex codec on any bytes: HexToBlob makes exactly one byte per whole pair after the
+// first two characters and never reads past the text; BlobToHex and HexToBlob undo
+// each other.
+#include <cstdint>
+#include <string>
+
+#include "blob/hex_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  const std::string input(reinterpret_cast<const char *>(data), size);
+  const std::string decoded = kiv::blob::HexToBlob(input);
+  if (decoded.size() != (size < 4 ? 0 : (size - 2) / 2)) __builtin_trap();
+  const std::string hex = kiv::blob::BlobToHex(input);
+  if (hex.size() != 2 * size) __builtin_trap();
+  for (char c : hex) {
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) __builtin_trap();
+  }
+  if (kiv::blob::HexToBlob("X'" + hex + "'") != input) __builtin_trap();
+  return 0;
+}
