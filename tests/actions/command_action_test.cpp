@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <sys/stat.h>
 
 #include "support/module_host.h"
 #include "support/sqlite_probe.h"
@@ -83,15 +82,6 @@ TEST_F(CommandAction, LockedDatabaseAnswersAtOnceAndChangesNothing) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   ASSERT_TRUE(other.Exec("ROLLBACK"));
   EXPECT_EQ(Rows("SELECT count(*) FROM t"), "0");
-}
-
-TEST_F(CommandAction, ReadOnlyDatabaseRefusesWritesAndKeepsItsBytes) {
-  test::Exec(Path("a.db"), "CREATE TABLE t(a); INSERT INTO t VALUES(1)");
-  const std::string before = test::ReadBytes(Path("a.db"));
-  chmod(Path("a.db").c_str(), 0444);
-  if (access(Path("a.db").c_str(), W_OK) == 0) GTEST_SKIP() << "root writes read-only files";
-  EXPECT_EQ(Run("a.db", "INSERT INTO t VALUES(2)"), kFailed);
-  EXPECT_EQ(test::ReadBytes(Path("a.db")), before);
 }
 
 TEST_F(CommandAction, ExtensionsCannotBeLoadedThroughSql) {

@@ -1,0 +1,110 @@
+// A host process killed in the middle of an action: the database file stays whole and
+// holds the state before the action or after it, never a mix.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+#include "support/module_host.h"
+#include "support/sqlite_probe.h"
+#include "support/test_folder.h"
+
+namespace kiv {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Runs `action` with `params` in a child process and kills it with SIGKILL after
+// `delay` (or lets it finish when it is quicker).
+void RunAndKill(int action, const std::string &params, std::chrono::microseconds delay) {
+  test::Module();
+  const pid_t child = fork();
+  if (child == 0) {
+    test::Exec(action, params);
+    _exit(0);
+  }
+  std::this_thread::sleep_for(delay);
+  kill(child, SIGKILL);
+  int status = 0;
+  waitpid(child, &status, 0);
+}
+
+class CrashConsistency : public test::TestFolder {
+ protected:
+  std::mt19937 random_{std::random_device{}()};
+
+  std::chrono::microseconds RandomMoment(std::chrono::microseconds length) {
+    std::uniform_int_distribution<long> pick(0, length.count() * 6 / 5);
+    return std::chrono::microseconds(pick(random_));
+  }
+};
+
+// The time a whole action takes, measured in a child that is not killed.
+std::chrono::microseconds Duration(int action, const std::string &params) {
+  test::Module();
+  const auto start = Clock::now();
+  const pid_t child = fork();
+  if (child == 0) {
+    test::Exec(action, params);
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+}
+
+TEST_F(CrashConsistency, KilledBlobPutLeavesTheOldOrTheNewValue) {
+  const std::string db = Path("c.db");
+  const std::size_t size = 16u << 20;
+  std::string current(size, 'A');
+  test::WriteBytes(Path("init.bin"), current);
+  test::Exec(db, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
+  ASSERT_EQ(test::Answer(4, db + "|pics|img|1|" + Path("init.bin") + "|res"), "Ok");
+  const auto length = Duration(4, db + "|pics|img|1|" + Path("init.bin") + "|res");
+  int changed = 0;
+  for (int rep = 0; rep < 30; ++rep) {
+    const std::string next(size, static_cast<char>('B' + rep));
+    test::WriteBytes(Path("next.bin"), next);
+    const auto moment = RandomMoment(length);
+    RunAndKill(4, db + "|pics|img|1|" + Path("next.bin") + "|res", moment);
+    ASSERT_EQ(test::IntegrityCheck(db), "ok") << "killed after " << moment.count() << " us";
+    const std::optional<std::string> value = test::Scalar(db, "SELECT img FROM pics WHERE id = 1");
+    ASSERT_TRUE(value == current || value == next) << "a mix after a kill at " << moment.count() << " us";
+    if (value == next) {
+      current = next;
+      ++changed;
+    }
+  }
+  RecordProperty("puts_completed_before_the_kill", changed);
+}
+
+TEST_F(CrashConsistency, KilledTransactionLeavesAllOrNoneOfItsRows) {
+  const std::string db = Path("c.db");
+  test::Exec(db, "CREATE TABLE t(batch, i)");
+  auto batchSql = [](int batch) {
+    std::string sql = "BEGIN;";
+    for (int i = 0; i < 10000; ++i)
+      sql += " INSERT INTO t VALUES(" + std::to_string(batch) + ", " + std::to_string(i) + ");";
+    return sql + " COMMIT";
+  };
+  const auto length = Duration(1, db + "|" + batchSql(0) + "|res");
+  long rows = 10000;
+  for (int batch = 1; batch <= 30; ++batch) {
+    const auto moment = RandomMoment(length);
+    RunAndKill(1, db + "|" + batchSql(batch) + "|res", moment);
+    ASSERT_EQ(test::IntegrityCheck(db), "ok") << "killed after " << moment.count() << " us";
+    const long now = std::stol(test::Scalar(db, "SELECT count(*) FROM t").value_or("-1"));
+    const long ofBatch = std::stol(test::Scalar(db, "SELECT count(*) FROM t WHERE batch = " +
+                                                    std::to_string(batch)).value_or("-1"));
+    ASSERT_TRUE((ofBatch == 0 && now == rows) || (ofBatch == 10000 && now == rows + 10000))
+        << "batch " << batch << " left " << ofBatch << " rows, killed after " << moment.count() << " us";
+    rows = now;
+  }
+}
+
+}  // namespace
+}  // namespace kiv
