@@ -1,34 +1,31 @@
-// BuildRecordSetText: one pass to measure, one allocation, one pass to copy, so the
-// text costs no more than its own size and nothing grows row by row.
+// BuildRecordSetText: one pass over SQLite's cells, copying each into a buffer that
+// grows geometrically (untouched room costs address space, not memory).
 #include "actions/record_set_text.h"
 
-#include <cstdint>
 #include <cstring>
+
+#include "platform/text_bound.h"
 
 namespace kiv::actions {
 
-bool BuildRecordSetText(db::ResultTable &table, ByteBuffer &text) noexcept {
+bool BuildRecordSetText(const db::ResultTable &table, ByteBuffer &text) noexcept {
   text.Clear();
-  const int32_t columns = table.ColumnCount;
-  std::size_t total = 0;
-  for (db::MoveFirst(table); !table.Eof; db::MoveNext(table)) {
-    total += static_cast<std::size_t>(columns);  // the "|"s and the carriage return
-    for (int32_t n = 1; n <= columns; ++n) {
-      const std::size_t length = db::FieldView(table, n).size();
-      if (length > SIZE_MAX - total) return false;
-      total += length;
-    }
-  }
-  if (total == 0 || !text.Resize(total)) return total == 0;
-  char *out = text.data();
-  for (db::MoveFirst(table); !table.Eof; db::MoveNext(table)) {
-    for (int32_t n = 1; n <= columns; ++n) {
-      if (n > 1) *out++ = '|';
-      const std::string_view cell = db::FieldView(table, n);
+  if (table.Cells == nullptr || table.RowCount < 1 || table.ColumnCount < 1) return true;
+  const std::size_t columns = static_cast<std::size_t>(table.ColumnCount);
+  const std::size_t rows = static_cast<std::size_t>(table.RowCount);
+  char *const *cells = table.Cells + columns;  // row 0 holds the column names
+  for (std::size_t r = 0; r < rows; ++r) {
+    for (std::size_t c = 0; c < columns; ++c) {
+      const std::string_view cell = BoundedText(cells[r * columns + c]);  // NULL reads as empty
+      const std::size_t start = text.size();
+      if (!text.Grow(start + cell.size() + 1)) {  // the cell and its "|" or CR
+        text.Clear();
+        return false;
+      }
+      char *out = text.data() + start;
       if (!cell.empty()) std::memcpy(out, cell.data(), cell.size());  // NULL cells have no data
-      out += cell.size();
+      out[cell.size()] = c + 1 < columns ? '|' : '\r';
     }
-    *out++ = '\r';
   }
   return true;
 }

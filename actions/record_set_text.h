@@ -7,9 +7,8 @@
 
 namespace kiv::actions {
 
-// Builds the record-set text of `table` (fresh from QueryTable) into `text`, sized once
-// up front. Moves the table's cursor. False when memory for the text is short; `text`
-// is then empty.
-bool BuildRecordSetText(db::ResultTable &table, ByteBuffer &text) noexcept;
+// Builds the record-set text of all rows of `table` (fresh from QueryTable) into `text`,
+// in one pass. False when memory for the text is short; `text` is then empty.
+bool BuildRecordSetText(const db::ResultTable &table, ByteBuffer &text) noexcept;
 
 }  // namespace kiv::actions

@@ -1,8 +1,9 @@
-// Hex codec: a 256-entry table of digit pairs for encoding, a 256-entry table of digit
-// values for decoding.
+// Hex codec: a 256-entry table of digit pairs for encoding, and for decoding a table of
+// every possible pair's byte, built from the one-digit rule at load time.
 #include "blob/hex_codec.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -34,13 +35,26 @@ constexpr std::array<char, 512> kPairs = MakePairs();
 constexpr std::array<unsigned char, 256> kValues = MakeValues();
 
 // One pair: both digits, the first alone, or nothing.
-inline unsigned char DecodePair(unsigned char high, unsigned char low) {
+constexpr unsigned char DecodePair(unsigned char high, unsigned char low) {
   const unsigned char h = kValues[high];
   const unsigned char l = kValues[low];
   if (h == kNotDigit) return 0;
   if (l == kNotDigit) return h;
   return static_cast<unsigned char>((h << 4) | l);
 }
+
+// Every pair decoded in advance, indexed by first | second << 8 (the pair read as one
+// little-endian 16-bit value): one load and one lookup a byte.
+std::array<unsigned char, 65536> MakePairValues() {
+  std::array<unsigned char, 65536> values{};
+  for (unsigned first = 0; first < 256; ++first) {
+    for (unsigned second = 0; second < 256; ++second)
+      values[first | second << 8] = DecodePair(static_cast<unsigned char>(first), static_cast<unsigned char>(second));
+  }
+  return values;
+}
+
+const std::array<unsigned char, 65536> kPairValues = MakePairValues();
 
 }  // namespace
 
@@ -65,7 +79,12 @@ void WriteBlob(std::string_view quoted, unsigned char *out) noexcept {
   const std::size_t n = HexToBlobLength(quoted.size());
   if (n == 0) return;  // an empty view may have no data pointer to step past
   const auto *digits = reinterpret_cast<const unsigned char *>(quoted.data()) + 2;
-  for (std::size_t i = 0; i < n; ++i) out[i] = DecodePair(digits[2 * i], digits[2 * i + 1]);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::uint16_t pair;
+    std::memcpy(&pair, digits + 2 * i, 2);
+    if constexpr (std::endian::native == std::endian::big) pair = static_cast<std::uint16_t>(pair >> 8 | pair << 8);
+    out[i] = kPairValues[pair];
+  }
 }
 
 std::string HexToBlob(std::string_view quoted) {

@@ -43,18 +43,21 @@ bool ByteBuffer::Resize(std::size_t size) noexcept {
   return true;
 }
 
+bool ByteBuffer::GrowRoom(std::size_t size) noexcept {
+  std::size_t room = capacity_ < SIZE_MAX / 4 ? capacity_ * 2 : size;
+  if (room < size) room = size;
+  if (room < 64) room = 64;
+  if (!Reserve(room) && !Reserve(size)) return false;
+  size_ = size;
+  data_[size_] = '\0';
+  return true;
+}
+
 bool ByteBuffer::Append(std::string_view bytes) noexcept {
   if (bytes.size() > SIZE_MAX - 1 - size_) return false;
-  const std::size_t needed = size_ + bytes.size();
-  if (needed > capacity_ || data_ == nullptr) {
-    std::size_t room = capacity_ < SIZE_MAX / 4 ? capacity_ * 2 : needed;
-    if (room < needed) room = needed;
-    if (room < 64) room = 64;
-    if (!Reserve(room) && !Reserve(needed)) return false;
-  }
-  if (!bytes.empty()) std::memcpy(data_ + size_, bytes.data(), bytes.size());
-  size_ = needed;
-  data_[size_] = '\0';
+  const std::size_t start = size_;
+  if (!Grow(size_ + bytes.size())) return false;
+  if (!bytes.empty()) std::memcpy(data_ + start, bytes.data(), bytes.size());
   return true;
 }
 

@@ -24,6 +24,13 @@ class ByteBuffer {
   bool Reserve(std::size_t capacity) noexcept;
   // Sets the length to `size`; new bytes are unspecified. False when memory is short.
   bool Resize(std::size_t size) noexcept;
+  // Resize, but growing the room geometrically, for content built piece by piece.
+  bool Grow(std::size_t size) noexcept {
+    if (size > capacity_ || data_ == nullptr) return GrowRoom(size);
+    size_ = size;
+    data_[size_] = '\0';
+    return true;
+  }
   // Appends `bytes`, growing the room geometrically. False when memory is short.
   bool Append(std::string_view bytes) noexcept;
   // Replaces the content with `bytes`. False when memory is short.
@@ -39,6 +46,8 @@ class ByteBuffer {
   std::string_view view() const noexcept { return {data(), size_}; }
 
  private:
+  bool GrowRoom(std::size_t size) noexcept;
+
   char *data_ = nullptr;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;  // bytes usable for content; one more is allocated for the NUL
