@@ -24,10 +24,16 @@ int32_t KIV_CALL RecordAction(int32_t number, const char *name, const char *hint
 }
 
 int32_t KIV_CALL RecordVariable(const char *name, const char *value) {
-  VariableSet set{Copy(name), Copy(value)};
-  if (set.name) TheHostRecord().values[*set.name] = set.value.value_or("");
-  TheHostRecord().sets.push_back(std::move(set));
+  TheHostRecord().sets.push_back({Copy(name), Copy(value)});
   return 1;
+}
+
+std::optional<std::string> CurrentValue(const std::string &name) {
+  const auto &sets = TheHostRecord().sets;
+  for (auto set = sets.rbegin(); set != sets.rend(); ++set) {
+    if (set->name == name) return set->value.value_or("");
+  }
+  return std::nullopt;
 }
 
 }  // namespace kiv::host

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,12 +27,14 @@ struct VariableSet {
 };
 
 struct HostRecord {
-  std::vector<RegisteredAction> actions;       // register-action callbacks, in order
-  std::vector<VariableSet> sets;               // set-variable callbacks, in order
-  std::map<std::string, std::string> values;   // current value of each named variable
+  std::vector<RegisteredAction> actions;  // register-action callbacks, in order
+  std::vector<VariableSet> sets;          // set-variable callbacks, in order
 };
 
 HostRecord &TheHostRecord();
+
+// The value last set for variable `name` (a null value reads as empty), or nothing.
+std::optional<std::string> CurrentValue(const std::string &name);
 
 // The callbacks a host hands to qvRegisterPlugIn; they fill TheHostRecord().
 int32_t KIV_CALL RecordAction(int32_t number, const char *name, const char *hint,

@@ -38,11 +38,10 @@ std::string SubstituteVariables(const std::string &line) {
     const std::size_t open = line.find('[', pos);
     const std::size_t close = open == std::string::npos ? open : line.find(']', open + 1);
     if (close == std::string::npos) break;
-    const auto &values = TheHostRecord().values;
-    const auto found = values.find(line.substr(open + 1, close - open - 1));
+    const std::optional<std::string> value = CurrentValue(line.substr(open + 1, close - open - 1));
     out += line.substr(pos, open - pos);
-    if (found != values.end()) {
-      out += found->second;
+    if (value) {
+      out += *value;
       pos = close + 1;
     } else {
       out += '[';
@@ -105,19 +104,18 @@ int ShowIdentity(const ModuleApi &api) {
 int RunAction(const ModuleApi &api, int32_t action, const std::string &params,
               const RunOptions &options) {
   bool ran = true;
-  std::size_t lastRunStart = 0;
   for (long i = 0; i < options.repeat; ++i) {
-    lastRunStart = TheHostRecord().sets.size();
+    TheHostRecord().sets.clear();  // only the last run is shown; nothing piles up
     ran = Execute(api, action, params);
   }
   const auto &sets = TheHostRecord().sets;
   if (options.raw) {
-    if (sets.size() > lastRunStart && sets.back().value) {
+    if (!sets.empty() && sets.back().value) {
       platform::UseBinaryStandardOutput();
       std::fwrite(sets.back().value->data(), 1, sets.back().value->size(), stdout);
     }
   } else {
-    PrintSets(lastRunStart);
+    PrintSets(0);
   }
   return ran ? 0 : 1;
 }
