@@ -4,10 +4,8 @@
 
 #include "db/database.h"
 #include "kivsqlite3.h"
-#include "platform/text_bound.h"
+#include "plugin/action_frame.h"
 #include "plugin/answer_texts.h"
-#include "plugin/host_variable.h"
-#include "plugin/param_field.h"
 
 namespace kiv::actions {
 namespace {
@@ -33,13 +31,8 @@ std::string RunCommand(const std::string &database, const std::string &sql) {
 }  // namespace
 }  // namespace kiv::actions
 
+// Fields: database, SQL, result variable.
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_CMD(const char *params) {
-  using kiv::plugin::ParamField;
-  const std::string_view text = kiv::BoundedText(params);
-  const std::string database = ParamField(text, 1);
-  const std::string sql = ParamField(text, 2);
-  const std::string variable = ParamField(text, 3);
-  const std::string answer = kiv::actions::RunCommand(database, sql);
-  kiv::plugin::SetHostVariable(variable, answer);
-  return nullptr;
+  return kiv::plugin::RunActionFrame<3>(
+      params, [](const auto &field) { return kiv::actions::RunCommand(field[0], field[1]); });
 }

@@ -10,10 +10,8 @@
 #include "kivsqlite3.h"
 #include "platform/byte_buffer.h"
 #include "platform/file_io.h"
-#include "platform/text_bound.h"
+#include "plugin/action_frame.h"
 #include "plugin/answer_texts.h"
-#include "plugin/host_variable.h"
-#include "plugin/param_field.h"
 
 namespace kiv::blob {
 namespace {
@@ -75,12 +73,9 @@ std::string RunBlobGet(const std::string &database, const std::string &tableName
 }  // namespace
 }  // namespace kiv::blob
 
+// Fields: database, table, column, row id, target file, result variable.
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_GET(const char *params) {
-  using kiv::plugin::ParamField;
-  const std::string_view text = kiv::BoundedText(params);
-  const std::string answer =
-      kiv::blob::RunBlobGet(ParamField(text, 1), ParamField(text, 2), ParamField(text, 3),
-                            ParamField(text, 4), ParamField(text, 5));
-  kiv::plugin::SetHostVariable(ParamField(text, 6), answer);
-  return nullptr;
+  return kiv::plugin::RunActionFrame<6>(params, [](const auto &field) {
+    return kiv::blob::RunBlobGet(field[0], field[1], field[2], field[3], field[4]);
+  });
 }
