@@ -1,9 +1,9 @@
 # The targets wrap the CMake presets; each first installs what it needs (as root).
-# make demo | test | test-asan | fuzz | win32 | test-win32 | build | clean
+# make demo | test | test-asan | fuzz | bench | win32 | test-win32 | build | clean
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build demo test test-asan fuzz win32 test-win32 clean
+.PHONY: all build demo test test-asan fuzz bench win32 test-win32 clean
 
 all: build
 
@@ -23,6 +23,15 @@ test-asan:
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The performance run: module, floor and peers side by side; writes docs/performance*.
+bench:
+	@scripts/ensure-packages.sh native
+	@scripts/ensure-packages.sh bench
+	cmake --preset native -DKIV_BENCH=ON
+	cmake --build --preset native -j $(JOBS)
+	build/native/bin/kiv_micro_bench --benchmark_min_time=0.5 | tee build/micro_bench.txt
+	bench/run_bench.py build/native/bin
 
 # Every libFuzzer target for FUZZ_SECONDS each; any finding fails.
 fuzz:
