@@ -41,7 +41,7 @@ TEST(RecordSetText, JoinsCellsWithBarsAndEndsRowsWithCarriageReturns) {
   EXPECT_EQ(Build({"a", "b", "", "", "", ""}, 2), "|\r|\r");
 }
 
-TEST(RecordSetText, ManyRowsAreSizedOnce) {
+TEST(RecordSetText, HundredThousandRowsComeOutWhole) {
   std::vector<const char *> cells = {"n", "v"};
   for (int i = 0; i < 100000; ++i) {
     cells.push_back("12345");
