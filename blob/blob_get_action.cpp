@@ -16,7 +16,7 @@
 namespace kiv::blob {
 namespace {
 
-// The quoted text of the cursor row's value, or empty for no row and for SQL NULL.
+// The quoted text of the first row's value, or empty for no row and for SQL NULL.
 std::string_view QuotedValue(db::ResultTable &table) {
   if (table.RowCount == 0) return {};
   db::MoveFirst(table);
@@ -26,7 +26,7 @@ std::string_view QuotedValue(db::ResultTable &table) {
 
 // Fetches the addressed value as bytes into `value`: a BLOB as its bytes, any other
 // value as CAST(value AS BLOB) gives it, no row and NULL as nothing. False when a
-// SELECT fails or memory for the value is short (false).
+// SELECT fails or memory for the value is short.
 bool FetchValue(db::ResultTable &table, const BlobAddress &address, ByteBuffer &value) {
   if (!db::QueryTable(table, SelectQuotedStatement(address))) return false;
   std::string_view quoted = QuotedValue(table);

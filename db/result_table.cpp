@@ -28,6 +28,22 @@ const char *CellAt(const ResultTable &table, int32_t n) {
   return table.Cells[static_cast<std::size_t>(table.RowOffset) + static_cast<std::size_t>(n - 1)];
 }
 
+// Puts the cursor on `row` and sets the end flags from the row count.
+void SetCursor(ResultTable &table, int32_t row) {
+  table.CurrentRow = row;
+  table.Eof = false;
+  table.Bof = false;
+  if (table.RowCount < 1) {
+    table.Eof = true;
+    table.Bof = true;
+  } else if (table.CurrentRow < 1) {
+    table.Bof = true;
+  } else if (table.CurrentRow > table.RowCount) {
+    table.Eof = true;
+  }
+  table.RowOffset = table.ColumnCount * table.CurrentRow;
+}
+
 }  // namespace
 
 ResultTable::~ResultTable() { ReleaseTable(*this); }
@@ -67,21 +83,6 @@ void ReleaseTable(ResultTable &table) noexcept {
   if (table.ColumnNames != nullptr) table.ColumnNames->clear();
   if (table.RowCount != 0) sqlite3_free_table(table.Cells);
   EnterEmptyState(table);
-}
-
-static void SetCursor(ResultTable &table, int32_t row) {
-  table.CurrentRow = row;
-  table.Eof = false;
-  table.Bof = false;
-  if (table.RowCount < 1) {
-    table.Eof = true;
-    table.Bof = true;
-  } else if (table.CurrentRow < 1) {
-    table.Bof = true;
-  } else if (table.CurrentRow > table.RowCount) {
-    table.Eof = true;
-  }
-  table.RowOffset = table.ColumnCount * table.CurrentRow;
 }
 
 void MoveFirst(ResultTable &table) noexcept { SetCursor(table, 1); }
