@@ -28,10 +28,10 @@ test-asan:
 bench:
 	@scripts/ensure-packages.sh native
 	@scripts/ensure-packages.sh bench
-	cmake --preset native -DKIV_BENCH=ON
-	cmake --build --preset native -j $(JOBS)
-	build/native/bin/kiv_micro_bench --benchmark_min_time=0.5 | tee build/micro_bench.txt
-	bench/run_bench.py build/native/bin
+	cmake --preset bench
+	cmake --build --preset bench -j $(JOBS)
+	build/bench/bin/kiv_micro_bench --benchmark_min_time=0.5 | tee build/micro_bench.txt
+	bench/run_bench.py build/bench/bin
 
 # Every libFuzzer target for FUZZ_SECONDS each; any finding fails.
 fuzz:

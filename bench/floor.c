@@ -76,7 +76,8 @@ static int query(const char *name, const char *sql, const char *out) {
   return rc;
 }
 
-static int put(const char *name, const char *t, const char *c, const char *rowid, const char *file) {
+static int put(const char *name, const char *t, const char *c, const char *rowid,
+               const char *file) {
   static const char digits[] = "0123456789ABCDEF";
   sqlite3 *db = open_db(name);
   FILE *f = fopen(file, "rb");
@@ -134,8 +135,10 @@ static int get(const char *name, const char *t, const char *c, const char *rowid
 int main(int argc, char **argv) {
   if (argc == 5 && strcmp(argv[1], "cmd") == 0) return cmd(argv[2], argv[3], atoi(argv[4]));
   if (argc == 5 && strcmp(argv[1], "query") == 0) return query(argv[2], argv[3], argv[4]);
-  if (argc == 7 && strcmp(argv[1], "put") == 0) return put(argv[2], argv[3], argv[4], argv[5], argv[6]);
-  if (argc == 7 && strcmp(argv[1], "get") == 0) return get(argv[2], argv[3], argv[4], argv[5], argv[6]);
+  if (argc == 7 && strcmp(argv[1], "put") == 0)
+    return put(argv[2], argv[3], argv[4], argv[5], argv[6]);
+  if (argc == 7 && strcmp(argv[1], "get") == 0)
+    return get(argv[2], argv[3], argv[4], argv[5], argv[6]);
   fprintf(stderr, "usage: kiv_floor cmd|query|put|get ...\n");
   return 2;
 }

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "actions/record_set_text.h"
+#include "actions/sql_actions.h"
 #include "blob/hex_codec.h"
-#include "plugin/param_field.h"
+#include "frame/frame.h"
 
 namespace {
 
@@ -23,7 +23,8 @@ void BM_BlobToHex(benchmark::State &state) {
   const std::string data = Random(static_cast<std::size_t>(state.range(0)));
   std::string hex(2 * data.size(), '\0');
   for (auto _ : state) {
-    kiv::blob::WriteHex(reinterpret_cast<const unsigned char *>(data.data()), data.size(), hex.data());
+    kiv::blob::WriteHex(reinterpret_cast<const unsigned char *>(data.data()), data.size(),
+                        hex.data());
     benchmark::DoNotOptimize(hex.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
@@ -31,7 +32,9 @@ void BM_BlobToHex(benchmark::State &state) {
 BENCHMARK(BM_BlobToHex)->Arg(1 << 20)->Arg(16 << 20);
 
 void BM_HexToBlob(benchmark::State &state) {
-  const std::string quoted = "X'" + kiv::blob::BlobToHex(Random(static_cast<std::size_t>(state.range(0)))) + "'";
+  kiv::ByteBuffer hex;
+  kiv::blob::BlobToHex(Random(static_cast<std::size_t>(state.range(0))), hex);
+  const std::string quoted = "X'" + std::string(hex.view()) + "'";
   std::string bytes(kiv::blob::HexToBlobLength(quoted.size()), '\0');
   for (auto _ : state) {
     kiv::blob::WriteBlob(quoted, reinterpret_cast<unsigned char *>(bytes.data()));
@@ -44,7 +47,7 @@ BENCHMARK(BM_HexToBlob)->Arg(1 << 20)->Arg(16 << 20);
 void BM_ParamField(benchmark::State &state) {
   const std::string text = "C:\\Data\\shop.db|pics|img|12345|C:\\Pictures\\some picture.jpg|answer";
   for (auto _ : state) {
-    for (int n = 1; n <= 6; ++n) benchmark::DoNotOptimize(kiv::plugin::ParamField(text, n));
+    for (int n = 1; n <= 6; ++n) benchmark::DoNotOptimize(kiv::frame::ParamField(text, n));
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
@@ -69,15 +72,9 @@ void BM_RecordSetText(benchmark::State &state) {
   }
   std::size_t size = 0;
   for (auto _ : state) {
-    kiv::db::ResultTable table;
-    table.Cells = cells.data();
-    table.ColumnCount = 4;
-    table.RowCount = rows;
     kiv::ByteBuffer text;
-    kiv::actions::BuildRecordSetText(table, text);
+    kiv::actions::BuildRecordSetText({cells.data(), rows, 4}, text);
     size = text.size();
-    table.RowCount = 0;
-    table.Cells = nullptr;
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
 }

@@ -1,5 +1,6 @@
 // Hex codec: a 256-entry table of digit pairs for encoding, and for decoding a table of
-// every possible pair's byte, built from the one-digit rule at load time.
+// every possible pair's byte, built from the one-digit rule by the compiler (so loading
+// the module does no work).
 #include "blob/hex_codec.h"
 
 #include <array>
@@ -34,27 +35,25 @@ constexpr std::array<unsigned char, 256> MakeValues() {
 constexpr std::array<char, 512> kPairs = MakePairs();
 constexpr std::array<unsigned char, 256> kValues = MakeValues();
 
-// One pair: both digits, the first alone, or nothing.
-constexpr unsigned char DecodePair(unsigned char high, unsigned char low) {
-  const unsigned char h = kValues[high];
-  const unsigned char l = kValues[low];
-  if (h == kNotDigit) return 0;
-  if (l == kNotDigit) return h;
-  return static_cast<unsigned char>((h << 4) | l);
-}
-
 // Every pair decoded in advance, indexed by first | second << 8 (the pair read as one
-// little-endian 16-bit value): one load and one lookup a byte.
-std::array<unsigned char, 65536> MakePairValues() {
+// little-endian 16-bit value): one load and one lookup a byte. A pair gives both digits,
+// the first alone when the second is none, or 0 when the first is none; so only the
+// 22 rows of a digit first need filling.
+constexpr std::array<unsigned char, 65536> MakePairValues() {
   std::array<unsigned char, 65536> values{};
   for (unsigned first = 0; first < 256; ++first) {
-    for (unsigned second = 0; second < 256; ++second)
-      values[first | second << 8] = DecodePair(static_cast<unsigned char>(first), static_cast<unsigned char>(second));
+    const unsigned char high = kValues[first];
+    if (high == kNotDigit) continue;
+    for (unsigned second = 0; second < 256; ++second) {
+      const unsigned char low = kValues[second];
+      values[first | second << 8] =
+          low == kNotDigit ? high : static_cast<unsigned char>((high << 4) | low);
+    }
   }
   return values;
 }
 
-const std::array<unsigned char, 65536> kPairValues = MakePairValues();
+constexpr std::array<unsigned char, 65536> kPairValues = MakePairValues();
 
 }  // namespace
 
@@ -65,10 +64,10 @@ void WriteHex(const unsigned char *in, std::size_t n, char *out) noexcept {
   }
 }
 
-std::string BlobToHex(std::string_view data) {
-  std::string hex(2 * data.size(), '\0');
+bool BlobToHex(std::string_view data, ByteBuffer &hex) noexcept {
+  if (data.size() > (SIZE_MAX - 1) / 2 || !hex.Resize(2 * data.size())) return false;
   WriteHex(reinterpret_cast<const unsigned char *>(data.data()), data.size(), hex.data());
-  return hex;
+  return true;
 }
 
 std::size_t HexToBlobLength(std::size_t length) noexcept {
@@ -82,15 +81,16 @@ void WriteBlob(std::string_view quoted, unsigned char *out) noexcept {
   for (std::size_t i = 0; i < n; ++i) {
     std::uint16_t pair;
     std::memcpy(&pair, digits + 2 * i, 2);
-    if constexpr (std::endian::native == std::endian::big) pair = static_cast<std::uint16_t>(pair >> 8 | pair << 8);
+    if constexpr (std::endian::native == std::endian::big)
+      pair = static_cast<std::uint16_t>(pair >> 8 | pair << 8);
     out[i] = kPairValues[pair];
   }
 }
 
-std::string HexToBlob(std::string_view quoted) {
-  std::string bytes(HexToBlobLength(quoted.size()), '\0');
+bool HexToBlob(std::string_view quoted, ByteBuffer &bytes) noexcept {
+  if (!bytes.Resize(HexToBlobLength(quoted.size()))) return false;
   WriteBlob(quoted, reinterpret_cast<unsigned char *>(bytes.data()));
-  return bytes;
+  return true;
 }
 
 }  // namespace kiv::blob

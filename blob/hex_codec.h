@@ -1,11 +1,12 @@
 // The hex codec that carries BLOB contents through SQL text: bytes to the uppercase
 // digits of an X'...' literal, and SQLite's quoted BLOB text back to bytes. Pure
-// functions over lookup tables; both size their result once.
+// functions over constant lookup tables; both size their result once.
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
+
+#include "base/byte_buffer.h"
 
 namespace kiv::blob {
 
@@ -14,8 +15,9 @@ namespace kiv::blob {
 // expand a buffer in place: out == in - n).
 void WriteHex(const unsigned char *in, std::size_t n, char *out) noexcept;
 
-// The hexadecimal text of `data`: 2n uppercase digits, nothing else.
-std::string BlobToHex(std::string_view data);
+// Makes `hex` the hexadecimal text of `data`: 2n uppercase digits, nothing else. False
+// when memory is short.
+bool BlobToHex(std::string_view data, ByteBuffer &hex) noexcept;
 
 // Number of bytes HexToBlob makes of a text of `length` characters: one per pair at
 // positions 3-4, 5-6, ... that lies wholly inside the text.
@@ -26,7 +28,7 @@ std::size_t HexToBlobLength(std::size_t length) noexcept;
 // hexadecimal digits (either case) read as a number, 0 when the pair starts with none.
 void WriteBlob(std::string_view quoted, unsigned char *out) noexcept;
 
-// WriteBlob into a byte string of its own.
-std::string HexToBlob(std::string_view quoted);
+// Makes `bytes` the bytes WriteBlob decodes from `quoted`. False when memory is short.
+bool HexToBlob(std::string_view quoted, ByteBuffer &bytes) noexcept;
 
 }  // namespace kiv::blob

@@ -1,6 +1,6 @@
-// RowIdText: an exact reader for decimal and radix row ids. Decimal digits are kept as
-// text and rounded exactly, so every 64-bit row id is reached, not just those a double
-// can hold.
+// RowIdText: an exact reader for decimal and radix row ids. Decimal digits are read in
+// place and rounded exactly, so every 64-bit row id is reached, not just those a double
+// can hold, and no copy of the script's digits is made, however many there are.
 #include "blob/row_id_text.h"
 
 #include <cstdint>
@@ -11,117 +11,156 @@ namespace {
 constexpr std::uint64_t kMaxPositive = INT64_MAX;
 constexpr std::uint64_t kMaxMagnitude = static_cast<std::uint64_t>(INT64_MAX) + 1;  // -2^63
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
 
 // The value of `c` as a digit in `radix`, or -1.
-int DigitValue(char c, int radix) {
+int DigitValue(char c, int radix) noexcept {
   int value = -1;
-  if (c >= '0' && c <= '9') value = c - '0';
-  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    value = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    value = c - 'A' + 10;
   return value < radix ? value : -1;
 }
 
-std::string FormatRowId(bool negative, std::uint64_t magnitude) {
-  if (magnitude == 0) negative = false;
-  std::string digits;
+bool Format(bool negative, std::uint64_t magnitude, RowIdNumber &number) noexcept {
+  char digits[24];
+  std::size_t count = 0;
   do {
-    digits.insert(digits.begin(), static_cast<char>('0' + magnitude % 10));
+    digits[count++] = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  return (negative ? "-" : " ") + digits;
+  number.size = 0;
+  number.text[number.size++] = negative && !(count == 1 && digits[0] == '0') ? '-' : ' ';
+  while (count > 0) number.text[number.size++] = digits[--count];
+  return true;
 }
 
 // "&H1F", "&O17", "&Q17", "&B101", "&17": `text` starts just after the "&".
-std::optional<std::string> ReadRadixLiteral(std::string_view text) {
+bool ReadRadixLiteral(std::string_view text, RowIdNumber &number) noexcept {
   int radix = 8;
   std::size_t pos = 0;
   if (!text.empty()) {
     switch (text[0]) {
-      case 'H': case 'h': radix = 16; pos = 1; break;
-      case 'O': case 'o': case 'Q': case 'q': radix = 8; pos = 1; break;
-      case 'B': case 'b': radix = 2; pos = 1; break;
+      case 'H':
+      case 'h':
+        radix = 16;
+        pos = 1;
+        break;
+      case 'O':
+      case 'o':
+      case 'Q':
+      case 'q':
+        radix = 8;
+        pos = 1;
+        break;
+      case 'B':
+      case 'b':
+        radix = 2;
+        pos = 1;
+        break;
       default:
-        if (!IsDigit(text[0])) return FormatRowId(false, 0);
+        if (!IsDigit(text[0])) return Format(false, 0, number);
     }
   }
   const std::size_t first = pos;
   std::uint64_t value = 0;
   for (int digit; pos < text.size() && (digit = DigitValue(text[pos], radix)) >= 0; ++pos) {
     if (value > (UINT64_MAX - static_cast<unsigned>(digit)) / static_cast<unsigned>(radix))
-      return std::nullopt;
+      return false;
     value = value * static_cast<unsigned>(radix) + static_cast<unsigned>(digit);
   }
-  if (pos == first) return FormatRowId(false, 0);
-  if (value > kMaxPositive) return std::nullopt;
-  const bool wide = text[first] == '0' ||
-                    (pos < text.size() && (text[pos] == '&' || text[pos] == '?'));
-  if (!wide && value >= 32768 && value <= 65535) return FormatRowId(true, 65536 - value);
-  return FormatRowId(false, value);
+  if (pos == first) return Format(false, 0, number);
+  if (value > kMaxPositive) return false;
+  const bool wide =
+      text[first] == '0' || (pos < text.size() && (text[pos] == '&' || text[pos] == '?'));
+  if (!wide && value >= 32768 && value <= 65535) return Format(true, 65536 - value, number);
+  return Format(false, value, number);
+}
+
+// The digits of a decimal number, integer part then fraction, read in place: digit(i)
+// for i in [0, count) is the i-th of them.
+struct DecimalDigits {
+  std::string_view whole;     // the digits before the decimal point
+  std::string_view fraction;  // the digits after it
+  std::size_t count() const noexcept { return whole.size() + fraction.size(); }
+  char digit(std::size_t i) const noexcept {
+    return i < whole.size() ? whole[i] : fraction[i - whole.size()];
+  }
+};
+
+// The run of digits in `text` from `pos` on.
+std::string_view DigitsFrom(std::string_view text, std::size_t pos) noexcept {
+  std::size_t end = pos;
+  while (end < text.size() && IsDigit(text[end])) ++end;
+  return std::string_view(text.data() + pos, end - pos);
 }
 
 // A decimal number with optional sign, fraction and exponent, rounded half to even.
-std::optional<std::string> ReadDecimal(std::string_view text) {
+bool ReadDecimal(std::string_view text, RowIdNumber &number) noexcept {
   std::size_t pos = 0;
   bool negative = false;
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
-  std::string digits;      // significant digits, leading zeros dropped
-  std::int64_t scale = 0;  // value = digits x 10^scale
-  bool any = false;
-  for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
-    any = true;
-    if (!digits.empty() || text[pos] != '0') digits += text[pos];
-  }
+  DecimalDigits digits;
+  digits.whole = DigitsFrom(text, pos);
+  pos += digits.whole.size();
   if (pos < text.size() && text[pos] == '.') {
-    for (++pos; pos < text.size() && IsDigit(text[pos]); ++pos) {
-      any = true;
-      if (!digits.empty() || text[pos] != '0') digits += text[pos];
-      --scale;
-    }
+    digits.fraction = DigitsFrom(text, pos + 1);
+    pos += 1 + digits.fraction.size();
   }
-  if (!any || digits.empty()) return FormatRowId(false, 0);
-  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E' || text[pos] == 'd' ||
-                            text[pos] == 'D')) {
+  std::size_t first = 0;  // the first significant digit
+  while (first < digits.count() && digits.digit(first) == '0') ++first;
+  if (first == digits.count()) return Format(false, 0, number);  // no digits, or zeros only
+  std::int64_t exponent = 0;
+  if (pos < text.size() &&
+      (text[pos] == 'e' || text[pos] == 'E' || text[pos] == 'd' || text[pos] == 'D')) {
     std::size_t at = pos + 1;
     bool minus = false;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) minus = text[at++] == '-';
-    std::int64_t exponent = 0;
     for (; at < text.size() && IsDigit(text[at]); ++at) {
       if (exponent < 1000000000) exponent = exponent * 10 + (text[at] - '0');
     }
-    scale += minus ? -exponent : exponent;
+    if (minus) exponent = -exponent;
   }
-  // digits x 10^scale: `wholeCount` digits before the decimal point.
-  const std::int64_t wholeCount = static_cast<std::int64_t>(digits.size()) + scale;
-  if (wholeCount > 19) return std::nullopt;  // at least 10^19: beyond 64 bits
-  if (wholeCount < 0) return FormatRowId(false, 0);  // below 0.1: rounds to 0
+  // Digits from `first` on, with the decimal point after `wholeCount` of them.
+  const std::int64_t wholeCount =
+      static_cast<std::int64_t>(digits.whole.size()) - static_cast<std::int64_t>(first) + exponent;
+  if (wholeCount > 19) return false;                    // at least 10^19: beyond 64 bits
+  if (wholeCount < 0) return Format(false, 0, number);  // below 0.1: rounds to 0
+  const std::size_t cut = first + static_cast<std::size_t>(wholeCount);
   std::uint64_t magnitude = 0;
-  for (std::int64_t i = 0; i < wholeCount; ++i) {
+  for (std::size_t i = first; i < cut; ++i) {
     const std::uint64_t digit =
-        i < static_cast<std::int64_t>(digits.size()) ? static_cast<std::uint64_t>(digits[i] - '0') : 0;
-    if (magnitude > (UINT64_MAX - digit) / 10) return std::nullopt;
+        i < digits.count() ? static_cast<std::uint64_t>(digits.digit(i) - '0') : 0;
+    if (magnitude > (UINT64_MAX - digit) / 10) return false;
     magnitude = magnitude * 10 + digit;
   }
-  const auto cut = static_cast<std::size_t>(wholeCount);
-  if (cut < digits.size()) {
-    const char first = digits[cut];
-    const bool restNonZero = digits.find_first_not_of('0', cut + 1) != std::string::npos;
-    const bool up = first > '5' || (first == '5' && (restNonZero || magnitude % 2 == 1));
-    if (up) ++magnitude;  // a half goes to the even neighbour
+  if (cut < digits.count()) {
+    const char next = digits.digit(cut);
+    bool restNonZero = false;
+    for (std::size_t i = cut + 1; i < digits.count() && !restNonZero; ++i)
+      restNonZero = digits.digit(i) != '0';
+    if (next > '5' || (next == '5' && (restNonZero || magnitude % 2 == 1)))
+      ++magnitude;  // a half goes to the even neighbour
   }
-  if (magnitude > (negative ? kMaxMagnitude : kMaxPositive)) return std::nullopt;
-  return FormatRowId(negative, magnitude);
+  if (magnitude > (negative ? kMaxMagnitude : kMaxPositive)) return false;
+  return Format(negative, magnitude, number);
 }
 
 }  // namespace
 
-std::optional<std::string> RowIdText(std::string_view param) {
+bool RowIdText(std::string_view param, RowIdNumber &number) noexcept {
   std::size_t pos = 0;
   while (pos < param.size() && (param[pos] == ' ' || param[pos] == '\t' || param[pos] == '\n'))
     ++pos;
-  const std::string_view text = param.substr(pos);
-  if (!text.empty() && text[0] == '&') return ReadRadixLiteral(text.substr(1));
-  return ReadDecimal(text);
+  param.remove_prefix(pos);
+  if (!param.empty() && param[0] == '&') {
+    param.remove_prefix(1);
+    return ReadRadixLiteral(param, number);
+  }
+  return ReadDecimal(param, number);
 }
 
 }  // namespace kiv::blob

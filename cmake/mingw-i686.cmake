@@ -9,7 +9,11 @@ set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Only KERNEL32.dll and msvcrt.dll (and sqlite3.dll) may be imported: the C++ runtime,
-# libgcc and winpthread are linked in.
+# Only KERNEL32.dll and msvcrt.dll (and sqlite3.dll) may be imported: programs link
+# everything else in. The module links libgcc and the little of the C++ library it uses,
+# and no thread library (which would bring a TLS callback and a second version resource).
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,-Bstatic,--whole-archive -lwinpthread -Wl,--no-whole-archive")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+# What authors get carries no debugging information.
+set(CMAKE_SHARED_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")

@@ -1,16 +1,25 @@
-// OpenDatabase and CloseDatabase over sqlite3_open and sqlite3_close. No busy handler,
-// time-out or other engine option is set: a lock held elsewhere fails at once.
+// OpenDatabase, CloseDatabase, ExecSql and LastErrorText over sqlite3_open,
+// sqlite3_get_table, sqlite3_free_table, sqlite3_errmsg and sqlite3_close. No
+// error-message out-parameter is asked of sqlite3_get_table: the message stays on the
+// connection for LastErrorText, and nothing needs sqlite3_free.
 #include "db/database.h"
 
 #include <sqlite3.h>
 
+#include <cstring>
+
+#include "base/byte_buffer.h"
+
 namespace kiv::db {
 
-bool OpenDatabase(std::string name, DbHandle &handle) noexcept {
-  // The name crosses to SQLite zero-terminated: it ends at its first NUL byte.
-  name.resize(std::char_traits<char>::length(name.c_str()));
+bool OpenDatabase(std::string_view name, DbHandle &handle) noexcept {
+  const std::size_t nul = name.find('\0');  // the name crosses to SQLite zero-terminated
+  if (nul != std::string_view::npos) name.remove_suffix(name.size() - nul);
   if (name.size() > kLongestDatabaseName) return false;
-  const bool opened = sqlite3_open(name.c_str(), &handle) == SQLITE_OK;
+  char buffer[kLongestDatabaseName + 1];
+  std::memcpy(buffer, name.data(), name.size());
+  buffer[name.size()] = '\0';
+  const bool opened = sqlite3_open(buffer, &handle) == SQLITE_OK;
   if (handle != nullptr) {
     ExecSql(handle, kCacheSizePragma);
     ExecSql(handle, kTempStorePragma);
@@ -25,6 +34,21 @@ void CloseDatabase(DbHandle &handle) noexcept {
   handle = nullptr;
 }
 
+bool ExecSql(DbHandle handle, const char *sql) noexcept {
+  if (handle == nullptr) return false;
+  char **table = nullptr;
+  int rows = 0;
+  int columns = 0;
+  const int rc = sqlite3_get_table(handle, sql, &table, &rows, &columns, nullptr);
+  sqlite3_free_table(table);
+  return rc == SQLITE_OK;
+}
+
 void AbandonTransaction(DbHandle handle) noexcept { ExecSql(handle, kRollback); }
+
+std::string_view LastErrorText(DbHandle handle) noexcept {
+  if (handle == nullptr) return {};
+  return BoundedText(sqlite3_errmsg(handle));
+}
 
 }  // namespace kiv::db

@@ -1,12 +1,20 @@
-// Connection lifecycle of one action: OpenDatabase sends the module's two pragmas,
-// CloseDatabase commits and closes. No connection is cached or shared.
+// The connection of one action and the SQL it runs for its effect: OpenDatabase opens
+// the file and sends the module's two pragmas, ExecSql runs SQL through
+// sqlite3_get_table, LastErrorText gives SQLite's message, CloseDatabase commits and
+// closes. No connection is cached or shared, and no busy handler or time-out is set: a
+// lock held elsewhere fails at once. Knows nothing of hosts; SQLite's result codes never
+// leave this layer.
 #pragma once
 
-#include <string>
+#include <cstddef>
+#include <string_view>
 
-#include "db/exec_sql.h"
+struct sqlite3;
 
 namespace kiv::db {
+
+// The connection of one action; null means none.
+using DbHandle = sqlite3 *;
 
 inline constexpr char kCacheSizePragma[] = "PRAGMA default_cache_size = 20000";
 inline constexpr char kTempStorePragma[] = "PRAGMA temp_store = 2";
@@ -17,17 +25,28 @@ inline constexpr std::size_t kLongestDatabaseName = 399;
 
 // Opens `name` into `handle` (sqlite3_open; a missing file is created) and, whenever a
 // connection came back, sends the two pragmas, ignoring their outcome. True when the
-// open succeeded. A name longer than 399 bytes is refused without opening anything:
-// opening it shortened would open or create another file.
-bool OpenDatabase(std::string name, DbHandle &handle) noexcept;
+// open succeeded; `handle` may be set either way and must go through CloseDatabase. The
+// name ends at its first NUL. A name longer than 399 bytes is refused without opening
+// anything: opened shortened, it would open or create another file.
+bool OpenDatabase(std::string_view name, DbHandle &handle) noexcept;
 
 // Sends "commit" (outcome ignored), closes the connection and sets `handle` to none.
 // Does nothing for a none handle.
 void CloseDatabase(DbHandle &handle) noexcept;
 
+// Runs the zero-terminated SQL text `sql` (every statement in it, in order) and throws
+// any rows away. True when SQLite reported success; false otherwise, and for a none
+// handle, where SQLite is not called.
+bool ExecSql(DbHandle handle, const char *sql) noexcept;
+
 // Sends "rollback" (outcome ignored): ends a transaction that a script's failing SQL
-// left open, so that it is not committed on close. Without one, SQLite refuses it.
+// left open, so that the close does not commit it half done. Without one, SQLite
+// refuses it harmlessly.
 void AbandonTransaction(DbHandle handle) noexcept;
+
+// SQLite's message for the last failure on the connection, at most 16 MiB, valid until
+// the next call on the connection; empty when SQLite gives none or the handle is none.
+std::string_view LastErrorText(DbHandle handle) noexcept;
 
 // Closes its handle with CloseDatabase when the scope ends, on every path. Actions close
 // explicitly before their hand-back; this only guards paths that forget.

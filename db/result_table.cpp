@@ -5,31 +5,21 @@
 
 #include <cstring>
 
-#include "platform/text_bound.h"
+#include "base/byte_buffer.h"
 
 namespace kiv::db {
 namespace {
 
-void EnterEmptyState(ResultTable &table) {
-  table.Cells = nullptr;
-  table.ColumnCount = 0;
-  table.RowCount = 0;
-  table.CurrentRow = 0;
-  table.RowOffset = 0;
-  table.Eof = true;
-  table.Bof = true;
-}
-
-// The cell pointer for column n of the cursor row, or null outside the table.
-const char *CellAt(const ResultTable &table, int32_t n) {
+// The cell pointer for column n of row `row`, or null outside the table.
+const char *CellAt(const ResultTable &table, int32_t row, int32_t n) noexcept {
   if (n < 1 || n > table.ColumnCount) return nullptr;
-  if (table.Cells == nullptr || table.CurrentRow < 0 || table.CurrentRow > table.RowCount)
-    return nullptr;
-  return table.Cells[static_cast<std::size_t>(table.RowOffset) + static_cast<std::size_t>(n - 1)];
+  if (table.Cells == nullptr || row < 0 || row > table.RowCount) return nullptr;
+  return table.Cells[static_cast<std::size_t>(table.ColumnCount) * static_cast<std::size_t>(row) +
+                     static_cast<std::size_t>(n - 1)];
 }
 
 // Puts the cursor on `row` and sets the end flags from the row count.
-void SetCursor(ResultTable &table, int32_t row) {
+void SetCursor(ResultTable &table, int32_t row) noexcept {
   table.CurrentRow = row;
   table.Eof = false;
   table.Bof = false;
@@ -48,20 +38,13 @@ void SetCursor(ResultTable &table, int32_t row) {
 
 ResultTable::~ResultTable() { ReleaseTable(*this); }
 
-void SetUpTable(ResultTable &table, DbHandle &handle, ColumnNameList &names) noexcept {
+bool QueryTable(ResultTable &table, DbHandle handle, const char *sql) noexcept {
   ReleaseTable(table);
-  names.clear();
-  table.DbRef = &handle;
-  table.ColumnNames = &names;
-}
-
-bool QueryTable(ResultTable &table, const char *sql) noexcept {
-  ReleaseTable(table);
-  if (table.DbRef == nullptr || *table.DbRef == nullptr) return false;
+  if (handle == nullptr) return false;
   char **cells = nullptr;
   int rows = 0;
   int columns = 0;
-  if (sqlite3_get_table(*table.DbRef, sql, &cells, &rows, &columns, nullptr) != SQLITE_OK) {
+  if (sqlite3_get_table(handle, sql, &cells, &rows, &columns, nullptr) != SQLITE_OK) {
     sqlite3_free_table(cells);
     return false;
   }
@@ -72,34 +55,39 @@ bool QueryTable(ResultTable &table, const char *sql) noexcept {
   }
   table.Cells = cells;
   table.RowCount = rows;
-  if (table.ColumnNames != nullptr) {
-    table.ColumnNames->assign(static_cast<std::size_t>(columns), std::string());
-    for (int i = 0; i < columns; ++i) (*table.ColumnNames)[i] = std::string(BoundedText(cells[i]));
-  }
   return true;
 }
 
 void ReleaseTable(ResultTable &table) noexcept {
-  if (table.ColumnNames != nullptr) table.ColumnNames->clear();
   if (table.RowCount != 0) sqlite3_free_table(table.Cells);
-  EnterEmptyState(table);
+  table.Cells = nullptr;
+  table.ColumnCount = 0;
+  table.RowCount = 0;
+  table.CurrentRow = 0;
+  table.RowOffset = 0;
+  table.Eof = true;
+  table.Bof = true;
 }
 
 void MoveFirst(ResultTable &table) noexcept { SetCursor(table, 1); }
 
 void MoveNext(ResultTable &table) noexcept { SetCursor(table, table.CurrentRow + 1); }
 
-std::string_view FieldView(const ResultTable &table, int32_t n) noexcept {
-  return BoundedText(CellAt(table, n));
-}
-
-std::string FieldText(const ResultTable &table, int32_t n) {
-  return std::string(FieldView(table, n));
+std::string_view FieldText(const ResultTable &table, int32_t n) noexcept {
+  return BoundedText(CellAt(table, table.CurrentRow, n));
 }
 
 std::string_view FieldWhole(const ResultTable &table, int32_t n) noexcept {
-  const char *cell = CellAt(table, n);
+  const char *cell = CellAt(table, table.CurrentRow, n);
   return cell == nullptr ? std::string_view() : std::string_view(cell, std::strlen(cell));
+}
+
+std::string_view ColumnName(const ResultTable &table, int32_t n) noexcept {
+  return BoundedText(CellAt(table, 0, n));
+}
+
+CellView Cells(const ResultTable &table) noexcept {
+  return {table.Cells, table.RowCount, table.ColumnCount};
 }
 
 }  // namespace kiv::db

@@ -36,12 +36,14 @@ int32_t KIV_CALL IgnoreAction(int32_t, const char *, const char *, const char *,
 }
 
 void RemoveFiles() {
-  for (const char *name : {"/f.db", "/f.db-journal", "/f.db-wal", "/f.db-shm", "/src.bin", "/out.bin"})
+  for (const char *name :
+       {"/f.db", "/f.db-journal", "/f.db-wal", "/f.db-shm", "/src.bin", "/out.bin"})
     unlink((folder + name).c_str());
 }
 
 bool Unsafe(std::string sql) {
-  std::transform(sql.begin(), sql.end(), sql.begin(), [](unsigned char c) { return std::tolower(c); });
+  std::transform(sql.begin(), sql.end(), sql.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
   for (const char *word : {"attach", "vacuum", "directory", "extension", "with", "blob(", "printf",
                            "format", "pragma", "join"}) {
     if (sql.find(word) != std::string::npos) return true;
@@ -55,7 +57,8 @@ std::string NoBars(std::string text) {
 }
 
 bool IsCommandAnswer(const std::string &a) {
-  return a == "Ok" || a == "Error: unable to open database" || a == "Error: unable to execute Querry";
+  return a == "Ok" || a == "Error: unable to open database" ||
+         a == "Error: unable to execute Querry";
 }
 
 bool IsBlobAnswer(const std::string &a, const char *failure, const char *fileFailure) {
@@ -88,8 +91,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   RemoveFiles();
   sqlite3 *db = nullptr;
   sqlite3_open((folder + "/f.db").c_str(), &db);
-  sqlite3_exec(db, "CREATE TABLE t(id INTEGER PRIMARY KEY, a, b BLOB);"
-                   "INSERT INTO t VALUES(1, 'one', x'00ff'); INSERT INTO t VALUES(2, NULL, NULL);",
+  sqlite3_exec(db,
+               "CREATE TABLE t(id INTEGER PRIMARY KEY, a, b BLOB);"
+               "INSERT INTO t VALUES(1, 'one', x'00ff'); INSERT INTO t VALUES(2, NULL, NULL);",
                nullptr, nullptr, nullptr);
   sqlite3_close(db);
   std::ofstream(folder + "/src.bin", std::ios::binary) << content;
@@ -118,8 +122,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   sqlite3_open((folder + "/f.db").c_str(), &db);
   sqlite3_stmt *check = nullptr;
   sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr);
-  const bool whole = sqlite3_step(check) == SQLITE_ROW &&
-                     std::string(reinterpret_cast<const char *>(sqlite3_column_text(check, 0))) == "ok";
+  const bool whole =
+      sqlite3_step(check) == SQLITE_ROW &&
+      std::string(reinterpret_cast<const char *>(sqlite3_column_text(check, 0))) == "ok";
   sqlite3_finalize(check);
   sqlite3_close(db);
   if (!whole) __builtin_trap();

@@ -7,14 +7,17 @@
 #include "blob/hex_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  const std::string input(reinterpret_cast<const char *>(data), size);
-  const std::string decoded = kiv::blob::HexToBlob(input);
+  const std::string_view input(reinterpret_cast<const char *>(data), size);
+  kiv::ByteBuffer decoded;
+  if (!kiv::blob::HexToBlob(input, decoded)) __builtin_trap();
   if (decoded.size() != (size < 4 ? 0 : (size - 2) / 2)) __builtin_trap();
-  const std::string hex = kiv::blob::BlobToHex(input);
-  if (hex.size() != 2 * size) __builtin_trap();
-  for (char c : hex) {
+  kiv::ByteBuffer hex;
+  if (!kiv::blob::BlobToHex(input, hex) || hex.size() != 2 * size) __builtin_trap();
+  for (char c : hex.view()) {
     if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) __builtin_trap();
   }
-  if (kiv::blob::HexToBlob("X'" + hex + "'") != input) __builtin_trap();
+  kiv::ByteBuffer back;
+  if (!kiv::blob::HexToBlob("X'" + std::string(hex.view()) + "'", back) || back.view() != input)
+    __builtin_trap();
   return 0;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "actions/record_set_text.h"
+#include "actions/sql_actions.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   if (size < 1) return 0;
@@ -40,14 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     expected += '\r';
   }
 
-  kiv::db::ResultTable table;
-  table.Cells = cells.data();
-  table.ColumnCount = columns;
-  table.RowCount = rows;
   kiv::ByteBuffer text;
-  const bool built = kiv::actions::BuildRecordSetText(table, text);
-  table.RowCount = 0;  // the cells are ours: nothing for sqlite3_free_table
-  table.Cells = nullptr;
+  const bool built = kiv::actions::BuildRecordSetText({cells.data(), rows, columns}, text);
   if (!built || std::string(text.view()) != expected) __builtin_trap();
   return 0;
 }

@@ -9,16 +9,17 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string param(reinterpret_cast<const char *>(data), size);
-  const std::optional<std::string> text = kiv::blob::RowIdText(param);
-  if (!text) return 0;
-  if (text->size() < 2 || ((*text)[0] != ' ' && (*text)[0] != '-')) __builtin_trap();
-  const std::string digits = text->substr(1);
+  kiv::blob::RowIdNumber number{};
+  if (!kiv::blob::RowIdText(param, number)) return 0;
+  const std::string text(number.view());
+  if (text.size() < 2 || (text[0] != ' ' && text[0] != '-')) __builtin_trap();
+  const std::string digits = text.substr(1);
   if (digits.find_first_not_of("0123456789") != std::string::npos) __builtin_trap();
   if (digits.size() > 1 && digits[0] == '0') __builtin_trap();
-  if ((*text)[0] == '-' && digits == "0") __builtin_trap();
+  if (text[0] == '-' && digits == "0") __builtin_trap();
   errno = 0;
-  const std::string signed_text = ((*text)[0] == '-' ? "-" : "") + digits;
-  std::strtoll(signed_text.c_str(), nullptr, 10);
+  const std::string signedText = (text[0] == '-' ? "-" : "") + digits;
+  std::strtoll(signedText.c_str(), nullptr, 10);
   if (errno == ERANGE) __builtin_trap();  // must fit SQLite's 64-bit row ids
   return 0;
 }

@@ -16,8 +16,8 @@ HostRecord &TheHostRecord() {
   return record;
 }
 
-int32_t KIV_CALL RecordAction(int32_t number, const char *name, const char *hint,
-                              const char *type, int32_t count, int32_t countAgain) {
+int32_t KIV_CALL RecordAction(int32_t number, const char *name, const char *hint, const char *type,
+                              int32_t count, int32_t countAgain) {
   TheHostRecord().actions.push_back({number, Copy(name).value_or(""), Copy(hint).value_or(""),
                                      Copy(type).value_or(""), count, countAgain});
   return 1;

@@ -37,8 +37,8 @@ HostRecord &TheHostRecord();
 std::optional<std::string> CurrentValue(const std::string &name);
 
 // The callbacks a host hands to qvRegisterPlugIn; they fill TheHostRecord().
-int32_t KIV_CALL RecordAction(int32_t number, const char *name, const char *hint,
-                              const char *type, int32_t count, int32_t countAgain);
+int32_t KIV_CALL RecordAction(int32_t number, const char *name, const char *hint, const char *type,
+                              int32_t count, int32_t countAgain);
 int32_t KIV_CALL RecordVariable(const char *name, const char *value);
 
 }  // namespace kiv::host

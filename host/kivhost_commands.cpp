@@ -1,20 +1,52 @@
 // kivhost's commands: list, info, run and script, over the host record.
 #include "host/kivhost_commands.h"
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cctype>
 #include <fstream>
 
-#include "host/display_text.h"
+#include "host/host_os.h"
 #include "host/host_record.h"
-#include "platform/console.h"
-#include "platform/host_memory.h"
 
 namespace kiv::host {
 namespace {
+
+// `text` with backslash, CR, LF and tab as \\ \r \n \t and other control bytes as \xHH,
+// so that one value stays on one line. Bytes from 128 up pass unchanged.
+std::string EscapeForDisplay(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    switch (c) {
+      case '\\':
+        shown += "\\\\";
+        break;
+      case '\r':
+        shown += "\\r";
+        break;
+      case '\n':
+        shown += "\\n";
+        break;
+      case '\t':
+        shown += "\\t";
+        break;
+      default:
+        if (byte < 0x20 || byte == 0x7F) {
+          shown += "\\x";
+          shown += kHex[byte >> 4];
+          shown += kHex[byte & 15];
+        } else {
+          shown += c;
+        }
+    }
+  }
+  return shown;
+}
 
 void PrintSets(std::size_t from) {
   const auto &sets = TheHostRecord().sets;
@@ -27,7 +59,7 @@ void PrintSets(std::size_t from) {
 // Runs one action; true when the module took it (qvExecAction returned non-zero).
 bool Execute(const ModuleApi &api, int32_t action, const std::string &params) {
   const char *text = params.c_str();
-  return api.ExecAction(action, &text) != 0;
+  return api.qvExecAction(action, &text) != 0;
 }
 
 // `line` with every [name] of a variable set so far replaced by its value.
@@ -64,7 +96,7 @@ bool EqualsIgnoringCase(const std::string &a, const std::string &b) {
 }  // namespace
 
 void RegisterHost(const ModuleApi &api) {
-  api.RegisterPlugIn(&RecordAction, 0, 0, &RecordVariable);
+  api.qvRegisterPlugIn(&RecordAction, 0, 0, &RecordVariable);
 }
 
 std::optional<int32_t> ResolveAction(const std::string &action) {
@@ -91,12 +123,12 @@ int ListActions() {
 
 int ShowIdentity(const ModuleApi &api) {
   HostTextSlot slots[3] = {0, 0, 0};
-  api.InitPlugIn(0, &slots[0], &slots[1], &slots[2]);
+  api.qvInitPlugIn(0, &slots[0], &slots[1], &slots[2]);
   const char *labels[3] = {"title", "author", "description"};
   for (int i = 0; i < 3; ++i) {
     const char *text = reinterpret_cast<const char *>(slots[i]);
     std::printf("%s: %s\n", labels[i], EscapeForDisplay(text != nullptr ? text : "").c_str());
-    platform::FreeHostBlock(reinterpret_cast<void *>(slots[i]));
+    FreeHostBlock(reinterpret_cast<void *>(slots[i]));
   }
   return 0;
 }
@@ -111,7 +143,7 @@ int RunAction(const ModuleApi &api, int32_t action, const std::string &params,
   const auto &sets = TheHostRecord().sets;
   if (options.raw) {
     if (!sets.empty() && sets.back().value) {
-      platform::UseBinaryStandardOutput();
+      UseBinaryStandardOutput();
       std::fwrite(sets.back().value->data(), 1, sets.back().value->size(), stdout);
     }
   } else {

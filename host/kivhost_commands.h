@@ -12,8 +12,8 @@
 namespace kiv::host {
 
 struct RunOptions {
-  bool raw = false;   // write only the last value's bytes
-  long repeat = 1;    // run the action this many times, show the last run
+  bool raw = false;  // write only the last value's bytes
+  long repeat = 1;   // run the action this many times, show the last run
 };
 
 // Registers the host's callbacks with the module (the module announces its actions).

@@ -59,8 +59,7 @@ int main(int argc, char **argv) {
   ModuleApi api;
   std::string error;
   if (!LoadModuleApi(modulePath, api, &error)) {
-    std::fprintf(stderr, "kivhost: cannot load module %s: %s\n", modulePath.c_str(),
-                 error.c_str());
+    std::fprintf(stderr, "kivhost: cannot load module %s: %s\n", modulePath.c_str(), error.c_str());
     return 2;
   }
   RegisterHost(api);

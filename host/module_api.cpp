@@ -1,15 +1,15 @@
-// LoadModuleApi: the export names come from KIV_EXPORT_NAME, the one place that knows
-// the Windows decorations.
+// LoadModuleApi: every export of KIV_EXPORTS, by the name KIV_EXPORT_NAME gives it on
+// this system.
 #include "host/module_api.h"
 
-#include "platform/module_loader.h"
+#include "host/host_os.h"
 
 namespace kiv::host {
 namespace {
 
 template <typename Fn>
 bool Find(void *module, const char *name, Fn &slot, std::string *error) {
-  slot = reinterpret_cast<Fn>(platform::FindExport(module, name));
+  slot = reinterpret_cast<Fn>(FindExport(module, name));
   if (slot == nullptr && error != nullptr) *error = std::string("export not found: ") + name;
   return slot != nullptr;
 }
@@ -18,26 +18,16 @@ bool Find(void *module, const char *name, Fn &slot, std::string *error) {
 
 bool LoadModuleApi(const std::string &path, ModuleApi &api, std::string *error) {
   api = ModuleApi{};
-  void *module = platform::LoadModule(path, error);
-  if (module == nullptr) return false;
-  api.module = module;
-  return Find(module, KIV_EXPORT_NAME(qvRegisterPlugIn, 16), api.RegisterPlugIn, error) &&
-         Find(module, KIV_EXPORT_NAME(qvInitPlugIn, 16), api.InitPlugIn, error) &&
-         Find(module, KIV_EXPORT_NAME(qvRegisterScriptProcessor, 4),
-              api.RegisterScriptProcessor, error) &&
-         Find(module, KIV_EXPORT_NAME(qvRegisterInterfaceAccess, 4),
-              api.RegisterInterfaceAccess, error) &&
-         Find(module, KIV_EXPORT_NAME(qvMessage, 8), api.Message, error) &&
-         Find(module, KIV_EXPORT_NAME(qvEditAction, 8), api.EditAction, error) &&
-         Find(module, KIV_EXPORT_NAME(qvExecAction, 8), api.ExecAction, error) &&
-         Find(module, "QX_SQLITE_CMD", api.Cmd, error) &&
-         Find(module, "QX_SQLITE_SELECT", api.Select, error) &&
-         Find(module, "QX_SQLITE_BLOB_GET", api.BlobGet, error) &&
-         Find(module, "QX_SQLITE_BLOB_PUT", api.BlobPut, error);
+  api.module = LoadModule(path, error);
+  if (api.module == nullptr) return false;
+  bool found = true;
+#define KIV_FIND_EXPORT(result, name, bytes, windowsName, params) \
+  found = found && Find(api.module, KIV_EXPORT_NAME(name, windowsName), api.name, error);
+  KIV_EXPORTS(KIV_FIND_EXPORT)
+#undef KIV_FIND_EXPORT
+  return found;
 }
 
-std::string DefaultModulePath() {
-  return platform::ExecutableFolder() + platform::kModuleFileName;
-}
+std::string DefaultModulePath() { return ExecutableFolder() + kModuleFileName; }
 
 }  // namespace kiv::host

@@ -1,7 +1,7 @@
 /* KivSQLite3: the module's binary interface, for hosts (the authoring host, kivhost,
- * tests). Declares the eleven exports, the host callback types and the one switch
- * between the Windows calling convention and export names and the Linux ones.
- * Nothing else of the module is public. */
+ * tests). Declares the host callback types and the eleven exports. The exports are
+ * listed once, in KIV_EXPORTS: the build makes the Linux version script and the Windows
+ * .def file from that list, and hosts find the exports by the names it gives. */
 #ifndef KIVSQLITE3_H
 #define KIVSQLITE3_H
 
@@ -9,14 +9,14 @@
 
 #if defined(_WIN32)
 #define KIV_CALL __stdcall
-/* Exports are named by the module's .def file; no dllexport, so no other names leak. */
+/* The .def file names the exports; no dllexport, so no other names leak. */
 #define KIV_EXPORT
-/* Export name of a stdcall function with `bytes` bytes of arguments. */
-#define KIV_EXPORT_NAME(name, bytes) "_" #name "@" #bytes
+/* The name a host asks the loader for. */
+#define KIV_EXPORT_NAME(name, windowsName) windowsName
 #else
 #define KIV_CALL
 #define KIV_EXPORT __attribute__((visibility("default")))
-#define KIV_EXPORT_NAME(name, bytes) #name
+#define KIV_EXPORT_NAME(name, windowsName) #name
 #endif
 
 #ifdef __cplusplus
@@ -36,21 +36,43 @@ typedef int32_t(KIV_CALL *SetVariableFn)(const char *name, const char *value);
  * NUL-terminated text (GlobalAlloc on Windows, calloc on Linux); the host frees it. */
 typedef intptr_t HostTextSlot;
 
-KIV_EXPORT void KIV_CALL qvRegisterPlugIn(RegisterActionFn reg, intptr_t a2, intptr_t a3,
-                                          SetVariableFn setvar);
-KIV_EXPORT void KIV_CALL qvInitPlugIn(intptr_t a1, HostTextSlot *title, HostTextSlot *author,
-                                      HostTextSlot *description);
-KIV_EXPORT void KIV_CALL qvRegisterScriptProcessor(intptr_t value);
-KIV_EXPORT void KIV_CALL qvRegisterInterfaceAccess(intptr_t value);
-KIV_EXPORT void KIV_CALL qvMessage(int32_t message, intptr_t param);
-KIV_EXPORT int32_t KIV_CALL qvEditAction(int32_t action, intptr_t ignored);
-KIV_EXPORT int32_t KIV_CALL qvExecAction(int32_t action, const char *const *params);
+/* clang-format off */
+/* The exports, each once: X(result, name, bytes of arguments, Windows export name,
+ * parameters), with its contract above it. The host interface is exported on Windows
+ * under its stdcall-decorated name, the four actions under their plain names. */
+#define KIV_EXPORTS(X)                                                                            \
+  /* Keeps the four values, then announces actions 1 to 4 through `reg` before returning. */      \
+  X(void, qvRegisterPlugIn, 16, "_qvRegisterPlugIn@16",                                           \
+    (RegisterActionFn reg, intptr_t a2, intptr_t a3, SetVariableFn setvar))                       \
+  /* Keeps a1; puts a new host block with each identity text into each non-null slot. */          \
+  X(void, qvInitPlugIn, 16, "_qvInitPlugIn@16",                                                   \
+    (intptr_t a1, HostTextSlot *title, HostTextSlot *author, HostTextSlot *description))          \
+  /* Keeps the value; nothing else. */                                                            \
+  X(void, qvRegisterScriptProcessor, 4, "_qvRegisterScriptProcessor@4", (intptr_t value))         \
+  /* Keeps the value; nothing else. */                                                            \
+  X(void, qvRegisterInterfaceAccess, 4, "_qvRegisterInterfaceAccess@4", (intptr_t value))         \
+  /* Does nothing, for every message and parameter. */                                            \
+  X(void, qvMessage, 8, "_qvMessage@8", (int32_t message, intptr_t param))                        \
+  /* 1 for actions 1 to 4, 0 for any other number; shows no editor, reads no argument. */         \
+  X(int32_t, qvEditAction, 8, "_qvEditAction@8", (int32_t action, intptr_t ignored))              \
+  /* Runs action 1 to 4 on the text *params (null: empty), which ends by handing the              \
+   * answer to the script variable, and returns 1; 0 and nothing else for other numbers. */       \
+  X(int32_t, qvExecAction, 8, "_qvExecAction@8", (int32_t action, const char *const *params))     \
+  /* Action 1: runs SQL for its effect and hands back "Ok" or an error text. Returns null. */     \
+  X(const char *, QX_SQLITE_CMD, 4, "QX_SQLITE_CMD", (const char *params))                        \
+  /* Action 2: runs SQL and hands back the record-set text or an error text. Returns null. */     \
+  X(const char *, QX_SQLITE_SELECT, 4, "QX_SQLITE_SELECT", (const char *params))                  \
+  /* Action 3: copies one field of one row into a file. Returns null. */                          \
+  X(const char *, QX_SQLITE_BLOB_GET, 4, "QX_SQLITE_BLOB_GET", (const char *params))              \
+  /* Action 4: stores a whole file in one field of one row. Returns null. */                      \
+  X(const char *, QX_SQLITE_BLOB_PUT, 4, "QX_SQLITE_BLOB_PUT", (const char *params))
 
-/* The four actions: one "|"-separated parameter text in, always a null text out. */
-KIV_EXPORT const char *KIV_CALL QX_SQLITE_CMD(const char *params);
-KIV_EXPORT const char *KIV_CALL QX_SQLITE_SELECT(const char *params);
-KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_GET(const char *params);
-KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_PUT(const char *params);
+/* clang-format on */
+
+#define KIV_DECLARE_EXPORT(result, name, bytes, windowsName, params) \
+  KIV_EXPORT result KIV_CALL name params;
+KIV_EXPORTS(KIV_DECLARE_EXPORT)
+#undef KIV_DECLARE_EXPORT
 
 #ifdef __cplusplus
 }

@@ -1,10 +1,11 @@
 // ActionTable: the four actions as the host sees them. Registration, qvEditAction and
-// qvExecAction all read this one constant table.
+// qvExecAction all read this one constant table; exports.cpp defines it beside the
+// exports it points to.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "kivsqlite3.h"
 
@@ -28,7 +29,11 @@ extern const std::array<ActionRow, 4> ActionTable;
 // The row for `number`, compared with 1, 2, 3, 4 in this order; null for any other.
 const ActionRow *FindAction(int32_t number) noexcept;
 
-// The hint: description, CR LF, the action name, and the template in double quotes.
-std::string BuildHint(const ActionRow &row);
+// The longest hint, with room to spare; BuildHint never writes more.
+inline constexpr std::size_t kHintRoom = 256;
+
+// Writes the hint into `out` (zero-terminated): the description, CR LF, the action name
+// and the template in double quotes. Returns its length.
+std::size_t BuildHint(const ActionRow &row, char (&out)[kHintRoom]) noexcept;
 
 }  // namespace kiv::plugin

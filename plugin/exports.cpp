@@ -1,13 +1,17 @@
-// The seven host exports: registration, identity texts, the edit and message hooks and
-// action dispatch. Calls out of contract (an action before registration, null slot
-// addresses, a null parameter address) do nothing harmful.
-#include <string>
+// The module's whole exported surface: the seven qv... host exports (registration,
+// identity texts, the edit and message hooks, dispatch) and the four action functions,
+// with the action table they share. Calls out of contract (an action before
+// registration, null slot addresses, a null parameter address) do nothing harmful. No
+// export allocates anything that could end the host's process: the texts handed to the
+// host at registration live on the stack, and host memory is checked.
+#include <cstring>
 
+#include "actions/sql_actions.h"
+#include "blob/blob_actions.h"
+#include "frame/frame.h"
 #include "kivsqlite3.h"
-#include "platform/text_bound.h"
+#include "platform/platform.h"
 #include "plugin/action_table.h"
-#include "plugin/host_link.h"
-#include "plugin/host_text.h"
 
 namespace kiv::plugin {
 namespace {
@@ -15,59 +19,151 @@ namespace {
 constexpr char kTitle[] = "KivSQLite 3 1.0";
 constexpr char kAuthor[] = "KivSQLite3 developers";
 constexpr char kDescription[] = "Sqlite Database Handler";
+constexpr char kSqlTemplate[] = "[Database]|[SQL_String]|return_variable";
 
-void RegisterActionWithHost(int32_t number, const std::string &name, const std::string &hint,
-                            const std::string &type, int32_t count) {
-  const RegisterActionFn callback = hostLink.registerActionCallback;
+// A copy of `text` in `out`, zero-terminated; `text` is one of the table's constants.
+template <std::size_t N>
+const char *CopyOf(const char *text, char (&out)[N]) noexcept {
+  std::strncpy(out, text, N - 1);
+  out[N - 1] = '\0';
+  return out;
+}
+
+// Calls the host's register-action callback with copies of the three texts that live
+// until it returns; the host copies what it keeps.
+void RegisterActionWithHost(const ActionRow &row) noexcept {
+  const RegisterActionFn callback = frame::hostLink.registerActionCallback;
   if (callback == nullptr) return;
-  callback(number, name.c_str(), hint.c_str(), type.c_str(), count, count);
+  char name[32];
+  char hint[kHintRoom];
+  char type[sizeof kParameterType];
+  BuildHint(row, hint);
+  callback(row.number, CopyOf(row.name, name), hint, CopyOf(kParameterType, type), kParameterCount,
+           kParameterCount);
+}
+
+// Frees the block a slot holds (if any) and sets the slot to 0.
+void ReleaseHostText(HostTextSlot *slot) noexcept {
+  if (*slot != 0) platform::FreeHostBlock(reinterpret_cast<void *>(*slot));
+  *slot = 0;
+}
+
+// Releases the slot, then stores a new zero-terminated copy of `text` in host memory. A
+// null slot address is skipped; host memory running out leaves the slot 0.
+void SetHostText(HostTextSlot *slot, const char *text) noexcept {
+  if (slot == nullptr) return;
+  ReleaseHostText(slot);
+  const std::size_t length = std::strlen(text);
+  void *block = platform::AllocHostBlock(length + 1);  // zero-filled: the last byte ends it
+  if (block == nullptr) return;
+  std::memcpy(block, text, length);
+  *slot = reinterpret_cast<HostTextSlot>(block);
 }
 
 }  // namespace
+
+const ActionRow *FindAction(int32_t number) noexcept {
+  for (const ActionRow &row : ActionTable) {
+    if (row.number == number) return &row;
+  }
+  return nullptr;
+}
+
+std::size_t BuildHint(const ActionRow &row, char (&out)[kHintRoom]) noexcept {
+  std::size_t length = 0;
+  for (const char *piece : {row.description, "\r\n", row.name, "\"", row.parameterTemplate, "\""}) {
+    const std::size_t size = std::strlen(piece);
+    if (length + size >= kHintRoom) break;  // never with the table's texts
+    std::memcpy(out + length, piece, size);
+    length += size;
+  }
+  out[length] = '\0';
+  return length;
+}
+
 }  // namespace kiv::plugin
 
-using namespace kiv::plugin;
+using namespace kiv;
+using plugin::ActionRow;
 
-extern "C" KIV_EXPORT void KIV_CALL qvRegisterPlugIn(RegisterActionFn reg, intptr_t a2,
-                                                     intptr_t a3, SetVariableFn setvar) {
-  hostLink.registerPlugInArg3 = a3;
-  hostLink.setVariableCallback = setvar;
-  hostLink.registerActionCallback = reg;
-  hostLink.registerPlugInArg2 = a2;
-  for (const ActionRow &row : ActionTable) {
-    RegisterActionWithHost(row.number, row.name, BuildHint(row), kParameterType,
-                           kParameterCount);
-  }
+// --- The four action functions: the frame around a plain function of actions/ or blob/.
+
+extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_CMD(const char *params) {
+  return frame::RunActionFrame<3>(params, frame::kAnswerCommandFailed, [](const auto &field) {
+    return frame::Answer(actions::RunCommand(field[0], field[1].data()));
+  });
+}
+
+extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_SELECT(const char *params) {
+  return frame::RunActionFrame<3>(params, frame::kAnswerQueryOutOfMemory, [](const auto &field) {
+    return actions::RunQuery(field[0], field[1].data());
+  });
+}
+
+extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_GET(const char *params) {
+  return frame::RunActionFrame<6>(params, frame::kAnswerBlobSelectFailed, [](const auto &field) {
+    return frame::Answer(blob::RunBlobGet(field[0], field[1], field[2], field[3], field[4]));
+  });
+}
+
+extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_PUT(const char *params) {
+  return frame::RunActionFrame<6>(params, frame::kAnswerBlobUpdateFailed, [](const auto &field) {
+    return frame::Answer(blob::RunBlobPut(field[0], field[1], field[2], field[3], field[4]));
+  });
+}
+
+const std::array<ActionRow, 4> plugin::ActionTable = {{
+    {1, "QX_SqLite_cmd", "Execute SQL command WITHOUT Recordet ( Returns Ok or Error)",
+     plugin::kSqlTemplate, &QX_SQLITE_CMD},
+    {2, "QX_SqLite_Select", "Execute SQL command WITH Recordet", plugin::kSqlTemplate,
+     &QX_SQLITE_SELECT},
+    {3, "QX_SqLite_BLOB_Get", "GET Binary Data from a BLOB Field ( Returns Ok or Error)",
+     "[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|return_variable",
+     &QX_SQLITE_BLOB_GET},
+    {4, "QX_SqLite_BLOB_Put", "PUT Binary Data into a BLOB Field ( Returns Ok or Error)",
+     "[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable",
+     &QX_SQLITE_BLOB_PUT},
+}};
+
+// --- The seven host exports.
+
+extern "C" KIV_EXPORT void KIV_CALL qvRegisterPlugIn(RegisterActionFn reg, intptr_t a2, intptr_t a3,
+                                                     SetVariableFn setvar) {
+  // All four values are stored before the first callback runs.
+  frame::hostLink.registerPlugInArg3 = a3;
+  frame::hostLink.setVariableCallback = setvar;
+  frame::hostLink.registerActionCallback = reg;
+  frame::hostLink.registerPlugInArg2 = a2;
+  for (const ActionRow &row : plugin::ActionTable) plugin::RegisterActionWithHost(row);
 }
 
 extern "C" KIV_EXPORT void KIV_CALL qvInitPlugIn(intptr_t a1, HostTextSlot *title,
-                                                 HostTextSlot *author,
-                                                 HostTextSlot *description) {
-  hostLink.initPlugInArg1 = a1;
-  if (title != nullptr) SetHostText(title, kTitle);
-  if (author != nullptr) SetHostText(author, kAuthor);
-  if (description != nullptr) SetHostText(description, kDescription);
+                                                 HostTextSlot *author, HostTextSlot *description) {
+  frame::hostLink.initPlugInArg1 = a1;
+  plugin::SetHostText(title, plugin::kTitle);
+  plugin::SetHostText(author, plugin::kAuthor);
+  plugin::SetHostText(description, plugin::kDescription);
 }
 
 extern "C" KIV_EXPORT void KIV_CALL qvRegisterScriptProcessor(intptr_t value) {
-  hostLink.scriptProcessor = value;
+  frame::hostLink.scriptProcessor = value;
 }
 
 extern "C" KIV_EXPORT void KIV_CALL qvRegisterInterfaceAccess(intptr_t value) {
-  hostLink.interfaceAccess = value;
+  frame::hostLink.interfaceAccess = value;
 }
 
 extern "C" KIV_EXPORT void KIV_CALL qvMessage(int32_t, intptr_t) {}
 
 extern "C" KIV_EXPORT int32_t KIV_CALL qvEditAction(int32_t action, intptr_t) {
-  return FindAction(action) != nullptr ? 1 : 0;
+  return plugin::FindAction(action) != nullptr ? 1 : 0;
 }
 
 extern "C" KIV_EXPORT int32_t KIV_CALL qvExecAction(int32_t action, const char *const *params) {
-  const ActionRow *row = FindAction(action);
+  const ActionRow *row = plugin::FindAction(action);
   if (row == nullptr) return 0;
-  // A private copy of the text, up to its first NUL and at most 16 MiB.
-  const std::string copy(kiv::BoundedText(params != nullptr ? *params : nullptr));
-  row->function(copy.empty() ? nullptr : copy.c_str());  // always returns the empty text
+  // The action's frame makes the private copy of the text (up to its first NUL, at most
+  // 16 MiB) that it splits; the host's text is only read.
+  row->function(params != nullptr ? *params : nullptr);  // always returns the empty text
   return 1;
 }

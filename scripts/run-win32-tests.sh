@@ -7,7 +7,7 @@ win=$(cd "$1" && pwd)
 native=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
-"$here/check-win32-binary.sh" "$win"
+"$here/check-win32-binary.sh" "$win" "$win/../exports/exports.txt"
 
 WINEPREFIX=$("$here/setup-wine.sh" | tail -n 1)
 export WINEPREFIX WINEDEBUG=-all

@@ -34,11 +34,18 @@ if [ ! -f "$prefix/.kiv-ready" ]; then
   echo "Creating the Wine prefix $prefix (a few minutes, once)" >&2
   rm -rf "$prefix"
   mkdir -p "$cache"
-  WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all wineboot -i >&2 2>/dev/null || true
-  # wineboot has returned; its helper services would linger for minutes: stop them,
-  # which also writes the registry out.
-  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-  [ -f "$prefix/system.reg" ] || { echo "setup-wine: creating the prefix failed" >&2; exit 1; }
+  # wineboot can return before the prefix is whole when the machine is busy: a prefix
+  # is usable once its system folder holds kernel32.dll; update it once more if not.
+  for attempt in 1 2; do
+    WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all wineboot -u >&2 2>/dev/null || true
+    # wineboot has returned; its helper services would linger for minutes: stop them,
+    # which also writes the registry out.
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    [ -f "$prefix/drive_c/windows/system32/kernel32.dll" ] && [ -f "$prefix/system.reg" ] && break
+    echo "setup-wine: the prefix is not complete yet (attempt $attempt)" >&2
+  done
+  [ -f "$prefix/drive_c/windows/system32/kernel32.dll" ] ||
+    { echo "setup-wine: creating the prefix failed" >&2; exit 1; }
   touch "$prefix/.kiv-ready"
 fi
 echo "$prefix"

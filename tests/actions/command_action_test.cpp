@@ -31,7 +31,8 @@ TEST_F(CommandAction, CreatesTheFileAndTheTableThenRefusesTheSecondCreate) {
 }
 
 TEST_F(CommandAction, SeveralStatementsRunInOrderAndAQueryIsJustRun) {
-  EXPECT_EQ(Run("a.db", "CREATE TABLE t(a); INSERT INTO t VALUES(1); INSERT INTO t VALUES(2)"), kOk);
+  EXPECT_EQ(Run("a.db", "CREATE TABLE t(a); INSERT INTO t VALUES(1); INSERT INTO t VALUES(2)"),
+            kOk);
   EXPECT_EQ(Run("a.db", "SELECT * FROM t"), kOk);
   EXPECT_EQ(Run("a.db", ""), kOk);  // an empty SQL text runs nothing
   EXPECT_EQ(Rows("SELECT group_concat(a) FROM t"), "1,2");
@@ -53,7 +54,8 @@ TEST_F(CommandAction, FailureInsideTheScriptsTransactionLeavesNothingBehind) {
 TEST_F(CommandAction, StatementsBeforeAFailureOutsideATransactionKeepTheirEffect) {
   test::Exec(Path("a.db"), "CREATE TABLE t(a UNIQUE)");
   EXPECT_EQ(Run("a.db", "INSERT INTO t VALUES(1); INSERT INTO t VALUES(1)"), kFailed);
-  EXPECT_EQ(Run("a.db", "BEGIN; INSERT INTO t VALUES(5); COMMIT; INSERT INTO t VALUES(1)"), kFailed);
+  EXPECT_EQ(Run("a.db", "BEGIN; INSERT INTO t VALUES(5); COMMIT; INSERT INTO t VALUES(1)"),
+            kFailed);
   EXPECT_EQ(Rows("SELECT group_concat(a) FROM t"), "1,5");
 }
 

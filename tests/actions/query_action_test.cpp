@@ -28,18 +28,19 @@ class QueryAction : public test::TestFolder {
   // What the sqlite3 shell prints for `sql` in list mode with "|" and CR.
   std::string Shell(const std::string &sql) {
     test::WriteBytes(Path("shell.sql"), ".mode list\n.separator \"|\" \"\\r\"\n" + sql + ";\n");
-    const std::string command =
-        std::string(SQLITE3_SHELL) + " -batch '" + Path("test.db") + "' < '" + Path("shell.sql") + "'";
+    const std::string command = std::string(SQLITE3_SHELL) + " -batch '" + Path("test.db") +
+                                "' < '" + Path("shell.sql") + "'";
     std::string out;
     FILE *pipe = popen(command.c_str(), "r");
     char buffer[65536];
-    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
+    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      out.append(buffer, got);
     EXPECT_EQ(pclose(pipe), 0) << sql;
     return out;
   }
 };
 
-TEST_F(QueryAction, WorkedExampleGivesItsEighteenBytes) {
+TEST_F(QueryAction, NullAndEmptyCellsAndABarInAValueGiveEighteenBytes) {
   const std::string text = Query("SELECT id, name, note FROM t ORDER BY id");
   EXPECT_EQ(text, "1|ab|\r2|p|q|\r3||x\r");
   EXPECT_EQ(text.size(), 18u);
@@ -54,13 +55,14 @@ TEST_F(QueryAction, StatementsWithoutRowsRunAndGiveNothing) {
 }
 
 TEST_F(QueryAction, RecordSetEqualsTheShellsListOutput) {
-  test::Exec(Path("test.db"),
-             "CREATE TABLE v(i INTEGER, r REAL, s TEXT, b BLOB);"
-             "INSERT INTO v VALUES(-9223372036854775808, 0.1, 'a|b', x'00414243');"
-             "INSERT INTO v VALUES(9223372036854775807, 1e300, 'line' || char(13) || 'x', x'41420043');"
-             "INSERT INTO v VALUES(0, -2.5, '', x'');"
-             "INSERT INTO v VALUES(NULL, 3.0, 'caf' || char(233), NULL);"
-             "INSERT INTO v VALUES(7, 1.0/3, 'tab' || char(9) || 'nl' || char(10), x'ff80');");
+  test::Exec(
+      Path("test.db"),
+      "CREATE TABLE v(i INTEGER, r REAL, s TEXT, b BLOB);"
+      "INSERT INTO v VALUES(-9223372036854775808, 0.1, 'a|b', x'00414243');"
+      "INSERT INTO v VALUES(9223372036854775807, 1e300, 'line' || char(13) || 'x', x'41420043');"
+      "INSERT INTO v VALUES(0, -2.5, '', x'');"
+      "INSERT INTO v VALUES(NULL, 3.0, 'caf' || char(233), NULL);"
+      "INSERT INTO v VALUES(7, 1.0/3, 'tab' || char(9) || 'nl' || char(10), x'ff80');");
   const char *queries[] = {
       "SELECT * FROM v",
       "SELECT i FROM v",

@@ -1,5 +1,5 @@
-// BuildRecordSetText over tables made by hand, so that any cell content can be tried.
-#include "actions/record_set_text.h"
+// BuildRecordSetText over cells made by hand, so that any cell content can be tried.
+#include "actions/sql_actions.h"
 
 #include <gtest/gtest.h>
 
@@ -8,27 +8,13 @@
 namespace kiv::actions {
 namespace {
 
-// A ResultTable over `cells` (header row first), as QueryTable leaves one.
-struct HandTable {
+// The record-set text of `all` (header row first) in rows of `columns` cells.
+std::string Build(const std::vector<const char *> &all, int columns) {
   std::vector<char *> cells;
-  db::ResultTable table;
-
-  HandTable(std::vector<const char *> all, int columns) {
-    for (const char *c : all) cells.push_back(const_cast<char *>(c));
-    table.Cells = cells.data();
-    table.ColumnCount = columns;
-    table.RowCount = static_cast<int>(cells.size()) / columns - 1;
-  }
-  ~HandTable() {
-    table.RowCount = 0;  // the cells are ours, not SQLite's
-    table.Cells = nullptr;
-  }
-};
-
-std::string Build(std::vector<const char *> cells, int columns) {
-  HandTable hand(std::move(cells), columns);
+  for (const char *c : all) cells.push_back(const_cast<char *>(c));
+  const db::CellView view{cells.data(), static_cast<int32_t>(cells.size()) / columns - 1, columns};
   ByteBuffer text;
-  EXPECT_TRUE(BuildRecordSetText(hand.table, text));
+  EXPECT_TRUE(BuildRecordSetText(view, text));
   return std::string(text.view());
 }
 
@@ -36,7 +22,7 @@ TEST(RecordSetText, JoinsCellsWithBarsAndEndsRowsWithCarriageReturns) {
   EXPECT_EQ(Build({"id", "name", "note", "1", "ab", nullptr, "2", "p|q", "", "3", nullptr, "x"}, 3),
             "1|ab|\r2|p|q|\r3||x\r");
   EXPECT_EQ(Build({"count(*)", "3"}, 1), "3\r");
-  EXPECT_EQ(Build({"a", "b"}, 2), "");  // header only: no rows, no bytes
+  EXPECT_EQ(Build({"a", "b"}, 2), "");                             // header only: no rows, no bytes
   EXPECT_EQ(Build({"a", "line\rbreak\n"}, 1), "line\rbreak\n\r");  // nothing escaped
   EXPECT_EQ(Build({"a", "b", "", "", "", ""}, 2), "|\r|\r");
 }

@@ -17,11 +17,14 @@ class StatementTrace : public test::TestFolder {
   void SetUp() override {
     TestFolder::SetUp();
     qvRegisterPlugIn(&host::RecordAction, 0, 0, &host::RecordVariable);
-    test::Exec(Path("a.db"), "CREATE TABLE t(a); CREATE TABLE pics(img); INSERT INTO pics VALUES(1)");
+    test::Exec(Path("a.db"),
+               "CREATE TABLE t(a); CREATE TABLE pics(img); INSERT INTO pics VALUES(1)");
     host::TheHostRecord().sets.clear();
   }
   std::string LastAnswer() { return host::TheHostRecord().sets.back().value.value_or(""); }
-  Calls Opened() { return {"open:" + Path("a.db"), "PRAGMA default_cache_size = 20000", "PRAGMA temp_store = 2"}; }
+  Calls Opened() {
+    return {"open:" + Path("a.db"), "PRAGMA default_cache_size = 20000", "PRAGMA temp_store = 2"};
+  }
   static Calls Plus(Calls a, const Calls &b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
@@ -63,8 +66,9 @@ TEST_F(StatementTrace, BlobGetSelectsTheQuotedValue) {
   test::SqlTrace trace;
   QX_SQLITE_BLOB_GET((Path("a.db") + "|pics|img|1|" + Path("out.bin") + "|res").c_str());
   EXPECT_EQ(LastAnswer(), "Ok");
-  EXPECT_EQ(trace.Calls(),
-            Plus(Opened(), {"SELECT quote([img]) AS TheBlob FROM [pics] WHERE rowid= 1", "commit"}));
+  EXPECT_EQ(
+      trace.Calls(),
+      Plus(Opened(), {"SELECT quote([img]) AS TheBlob FROM [pics] WHERE rowid= 1", "commit"}));
   EXPECT_EQ(test::ReadBytes(Path("out.bin")), std::string("\x00\xFF", 2));
 }
 
@@ -72,10 +76,11 @@ TEST_F(StatementTrace, BlobGetOfATextValueAsksForItsBytes) {
   test::Exec(Path("a.db"), "UPDATE pics SET img = 'a''b'");
   test::SqlTrace trace;
   QX_SQLITE_BLOB_GET((Path("a.db") + "|pics|img|1|" + Path("out.bin") + "|res").c_str());
-  EXPECT_EQ(trace.Calls(),
-            Plus(Opened(), {"SELECT quote([img]) AS TheBlob FROM [pics] WHERE rowid= 1",
-                            "SELECT quote(CAST([img] AS BLOB)) AS TheBlob FROM [pics] WHERE rowid= 1",
-                            "commit"}));
+  EXPECT_EQ(
+      trace.Calls(),
+      Plus(Opened(),
+           {"SELECT quote([img]) AS TheBlob FROM [pics] WHERE rowid= 1",
+            "SELECT quote(CAST([img] AS BLOB)) AS TheBlob FROM [pics] WHERE rowid= 1", "commit"}));
   EXPECT_EQ(test::ReadBytes(Path("out.bin")), "a'b");
 }
 
@@ -83,7 +88,8 @@ TEST_F(StatementTrace, RefusedNamesAndRowIdsSendNoStatement) {
   test::SqlTrace trace;
   QX_SQLITE_BLOB_GET((Path("a.db") + "|pi]cs|img|1|" + Path("out.bin") + "|res").c_str());
   EXPECT_EQ(LastAnswer(), "BLOB SELECT Error");
-  QX_SQLITE_BLOB_PUT((Path("a.db") + "|pics|img|9223372036854775808|" + Path("out.bin") + "|res").c_str());
+  QX_SQLITE_BLOB_PUT(
+      (Path("a.db") + "|pics|img|9223372036854775808|" + Path("out.bin") + "|res").c_str());
   EXPECT_EQ(LastAnswer(), "BLOB Update Error");
   EXPECT_EQ(trace.Calls(), Plus(Plus(Opened(), {"commit"}), Plus(Opened(), {"commit"})));
 }

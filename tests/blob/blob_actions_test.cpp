@@ -2,9 +2,9 @@
 // functions as a cross-check, and every answer text with files and columns unchanged.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include "support/module_host.h"
@@ -21,8 +21,9 @@ class BlobActions : public test::TestFolder {
   void SetUp() override {
     TestFolder::SetUp();
     db_ = Path("b.db");
-    test::Exec(db_, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB, note TEXT);"
-                    "INSERT INTO pics VALUES(1, x'CAFE', 'n'); INSERT INTO pics VALUES(5, NULL, NULL);");
+    test::Exec(db_,
+               "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB, note TEXT);"
+               "INSERT INTO pics VALUES(1, x'CAFE', 'n'); INSERT INTO pics VALUES(5, NULL, NULL);");
   }
   std::string Put(const std::string &rowId, const std::string &source,
                   const std::string &table = "pics", const std::string &column = "img") {
@@ -82,9 +83,10 @@ TEST_F(BlobActions, GetCreatesAMissingFileAndCutsALongerOne) {
 }
 
 TEST_F(BlobActions, GetWritesNonBlobValuesAsTheirBytes) {
-  test::Exec(db_, "INSERT INTO pics VALUES(7, 'it''s text', NULL);"
-                  "INSERT INTO pics VALUES(8, 42, NULL); INSERT INTO pics VALUES(9, -2.5, NULL);"
-                  "INSERT INTO pics VALUES(10, 'a' || char(0) || 'b', NULL)");
+  test::Exec(db_,
+             "INSERT INTO pics VALUES(7, 'it''s text', NULL);"
+             "INSERT INTO pics VALUES(8, 42, NULL); INSERT INTO pics VALUES(9, -2.5, NULL);"
+             "INSERT INTO pics VALUES(10, 'a' || char(0) || 'b', NULL)");
   const std::pair<int, std::string> cases[] = {
       {7, "it's text"}, {8, "42"}, {9, "-2.5"}, {5, ""} /* NULL */, {99, ""} /* no row */};
   for (const auto &[id, bytes] : cases) {
@@ -97,11 +99,12 @@ TEST_F(BlobActions, GetWritesNonBlobValuesAsTheirBytes) {
 }
 
 TEST_F(BlobActions, RowIdsAreReadAsNumbers) {
-  test::Exec(db_, "INSERT INTO pics VALUES(4294967296, x'01', NULL);"
-                  "INSERT INTO pics VALUES(-4, x'02', NULL); INSERT INTO pics VALUES(16, x'03', NULL)");
+  test::Exec(db_,
+             "INSERT INTO pics VALUES(4294967296, x'01', NULL);"
+             "INSERT INTO pics VALUES(-4, x'02', NULL); INSERT INTO pics VALUES(16, x'03', NULL)");
   const std::pair<std::string, std::string> cases[] = {
       {"4294967296", "\x01"}, {"-4", "\x02"}, {"&H10", "\x03"}, {" 1 ", "\xCA\xFE"},
-      {"1.4", "\xCA\xFE"}, {"abc", ""}, {"", ""}};
+      {"1.4", "\xCA\xFE"},    {"abc", ""},    {"", ""}};
   for (const auto &[rowId, bytes] : cases) {
     ASSERT_EQ(Get(rowId, Path("out")), kOk) << rowId;
     EXPECT_EQ(test::ReadBytes(Path("out")), bytes) << rowId;

@@ -10,6 +10,18 @@ namespace {
 
 using namespace std::string_literals;
 
+std::string BlobToHex(std::string_view data) {
+  ByteBuffer hex;
+  EXPECT_TRUE(blob::BlobToHex(data, hex));
+  return std::string(hex.view());
+}
+
+std::string HexToBlob(std::string_view quoted) {
+  ByteBuffer bytes;
+  EXPECT_TRUE(blob::HexToBlob(quoted, bytes));
+  return std::string(bytes.view());
+}
+
 TEST(BlobToHex, WritesTwoUppercaseDigitsPerByte) {
   EXPECT_EQ(BlobToHex(""), "");
   EXPECT_EQ(BlobToHex("\x00\x0F\x10\xFF"s), "000F10FF");
@@ -29,15 +41,14 @@ TEST_P(HexToBlobCases, ReadsOnePairPerByte) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, HexToBlobCases,
-    ::testing::Values(DecodeCase{"X''", ""}, DecodeCase{"X'00FF'", "\x00\xFF"s},
-                      DecodeCase{"X'0a'", "\x0a"}, DecodeCase{"x'7f'", "\x7f"},
-                      DecodeCase{"NULL", "\x00"s},  // the pair LL
-                      DecodeCase{"'abc'", "\xBC"},  // the pair bc
-                      DecodeCase{"42", ""}, DecodeCase{"1234", "\x34"},
-                      DecodeCase{"X'4G'", "\x04"}, DecodeCase{"X'G4'", "\x00"s},
-                      DecodeCase{"X' 5'", "\x00"s}, DecodeCase{"", ""}, DecodeCase{"X", ""},
-                      DecodeCase{"X'0", ""}, DecodeCase{"X'012", "\x01"},
-                      DecodeCase{"X'0123", "\x01\x23"}));  // L even: the last pair takes the last char
+    ::testing::Values(
+        DecodeCase{"X''", ""}, DecodeCase{"X'00FF'", "\x00\xFF"s}, DecodeCase{"X'0a'", "\x0a"},
+        DecodeCase{"x'7f'", "\x7f"}, DecodeCase{"NULL", "\x00"s},  // the pair LL
+        DecodeCase{"'abc'", "\xBC"},                               // the pair bc
+        DecodeCase{"42", ""}, DecodeCase{"1234", "\x34"}, DecodeCase{"X'4G'", "\x04"},
+        DecodeCase{"X'G4'", "\x00"s}, DecodeCase{"X' 5'", "\x00"s}, DecodeCase{"", ""},
+        DecodeCase{"X", ""}, DecodeCase{"X'0", ""}, DecodeCase{"X'012", "\x01"},
+        DecodeCase{"X'0123", "\x01\x23"}));  // L even: the last pair takes the last char
 
 TEST(HexCodec, RoundTripsEveryByteAndLength) {
   for (std::size_t n : {0u, 1u, 2u, 255u, 256u, 4097u}) {

@@ -1,8 +1,8 @@
 // kivhost as authors and benchmarks call it: the command line, its output and exit status.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <sys/wait.h>
+#include <cstdio>
 
 #include "support/sqlite_probe.h"
 #include "support/test_folder.h"
@@ -23,7 +23,8 @@ class Kivhost : public test::TestFolder {
     FILE *pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
-    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, got);
+    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      out.append(buffer, got);
     const int status = pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
   }
@@ -33,31 +34,42 @@ TEST_F(Kivhost, ListShowsTheFourActionsAsRegistered) {
   const Outcome list = Run("list");
   EXPECT_EQ(list.status, 0);
   EXPECT_EQ(list.out,
-            "1\tQX_SqLite_cmd\tACTIONPARAM_ALPHA\t1\tExecute SQL command WITHOUT Recordet ( Returns Ok or Error)"
+            "1\tQX_SqLite_cmd\tACTIONPARAM_ALPHA\t1\tExecute SQL command WITHOUT Recordet ( "
+            "Returns Ok or Error)"
             "\\r\\nQX_SqLite_cmd\"[Database]|[SQL_String]|return_variable\"\n"
             "2\tQX_SqLite_Select\tACTIONPARAM_ALPHA\t1\tExecute SQL command WITH Recordet"
             "\\r\\nQX_SqLite_Select\"[Database]|[SQL_String]|return_variable\"\n"
-            "3\tQX_SqLite_BLOB_Get\tACTIONPARAM_ALPHA\t1\tGET Binary Data from a BLOB Field ( Returns Ok or Error)"
-            "\\r\\nQX_SqLite_BLOB_Get\"[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|return_variable\"\n"
-            "4\tQX_SqLite_BLOB_Put\tACTIONPARAM_ALPHA\t1\tPUT Binary Data into a BLOB Field ( Returns Ok or Error)"
-            "\\r\\nQX_SqLite_BLOB_Put\"[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable\"\n");
+            "3\tQX_SqLite_BLOB_Get\tACTIONPARAM_ALPHA\t1\tGET Binary Data from a BLOB Field ( "
+            "Returns Ok or Error)"
+            "\\r\\nQX_SqLite_BLOB_Get\"[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|"
+            "return_variable\"\n"
+            "4\tQX_SqLite_BLOB_Put\tACTIONPARAM_ALPHA\t1\tPUT Binary Data into a BLOB Field ( "
+            "Returns Ok or Error)"
+            "\\r\\nQX_SqLite_BLOB_Put\"[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|"
+            "return_variable\"\n");
 }
 
 TEST_F(Kivhost, InfoShowsTheIdentityTexts) {
   EXPECT_EQ(Run("info").out,
-            "title: KivSQLite 3 1.0\nauthor: KivSQLite3 developers\ndescription: Sqlite Database Handler\n");
+            "title: KivSQLite 3 1.0\nauthor: KivSQLite3 developers\ndescription: Sqlite Database "
+            "Handler\n");
 }
 
 TEST_F(Kivhost, RunPrintsVariablesAndRawWritesTheBytes) {
-  test::Exec(Path("test.db"), "CREATE TABLE t(id, name, note); INSERT INTO t VALUES(1, 'ab', NULL);"
-                              "INSERT INTO t VALUES(2, 'p|q', ''); INSERT INTO t VALUES(3, NULL, 'x')");
-  const std::string params = "'" + Path("test.db") + "|SELECT id, name, note FROM t ORDER BY id|res'";
+  test::Exec(Path("test.db"),
+             "CREATE TABLE t(id, name, note); INSERT INTO t VALUES(1, 'ab', NULL);"
+             "INSERT INTO t VALUES(2, 'p|q', ''); INSERT INTO t VALUES(3, NULL, 'x')");
+  const std::string params =
+      "'" + Path("test.db") + "|SELECT id, name, note FROM t ORDER BY id|res'";
   EXPECT_EQ(Run("run 2 " + params).out, "res = 1|ab|\\r2|p|q|\\r3||x\\r\n");
   const Outcome raw = Run("run --raw 2 " + params);
   EXPECT_EQ(raw.status, 0);
   EXPECT_EQ(raw.out, "1|ab|\r2|p|q|\r3||x\r");
-  EXPECT_EQ(Run("run --raw QX_SqLite_Select '" + Path("test.db") + "|SELECT count(*) FROM t|res'").out, "3\r");
-  EXPECT_EQ(Run("run --raw qx_sqlite_select '" + Path("test.db") + "|SELECT 1 WHERE 0|res'").out, "");
+  EXPECT_EQ(
+      Run("run --raw QX_SqLite_Select '" + Path("test.db") + "|SELECT count(*) FROM t|res'").out,
+      "3\r");
+  EXPECT_EQ(Run("run --raw qx_sqlite_select '" + Path("test.db") + "|SELECT 1 WHERE 0|res'").out,
+            "");
   EXPECT_EQ(Run("run 1 '" + Path("test.db") + "|SELECT 1'").out, "(null) = Ok\n");
 }
 
@@ -86,11 +98,18 @@ TEST_F(Kivhost, RefusedActionsExitOneAndUsageErrorsTwo) {
 TEST_F(Kivhost, ScriptRunsLinesAndSubstitutesVariables) {
   test::WriteBytes(Path("s.txt"),
                    "# a comment\n"
-                   "QX_SqLite_cmd " + Path("s.db") + "|CREATE TABLE t(a); INSERT INTO t VALUES('v1')|r1\r\n"
-                   "\n"
-                   "2 " + Path("s.db") + "|SELECT a FROM t|r2\n"
-                   "1 " + Path("s.db") + "|INSERT INTO t VALUES('[r1]')|r3\n"
-                   "2 " + Path("s.db") + "|SELECT group_concat(a, ',') FROM t WHERE [a] <> ''|r4\n");
+                   "QX_SqLite_cmd " +
+                       Path("s.db") +
+                       "|CREATE TABLE t(a); INSERT INTO t VALUES('v1')|r1\r\n"
+                       "\n"
+                       "2 " +
+                       Path("s.db") +
+                       "|SELECT a FROM t|r2\n"
+                       "1 " +
+                       Path("s.db") +
+                       "|INSERT INTO t VALUES('[r1]')|r3\n"
+                       "2 " +
+                       Path("s.db") + "|SELECT group_concat(a, ',') FROM t WHERE [a] <> ''|r4\n");
   const Outcome out = Run("script '" + Path("s.txt") + "'");
   EXPECT_EQ(out.status, 0);
   EXPECT_EQ(out.out, "r1 = Ok\nr2 = v1\\r\nr3 = Ok\nr4 = v1,Ok\\r\n");

@@ -1,6 +1,6 @@
 // The POSIX file stand-in keeps Windows' rules: no sharing, read-only files, one read,
 // one write, exact length.
-#include "platform/file_io.h"
+#include "platform/platform.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,33 +10,40 @@
 namespace kiv::platform {
 namespace {
 
-class FileIo : public test::TestFolder {};
+class FileIo : public test::TestFolder {
+ protected:
+  const char *PathText(const std::string &name) {
+    kept_ = Path(name);
+    return kept_.c_str();
+  }
+  std::string kept_;
+};
 
 TEST_F(FileIo, SecondOpenerIsRefusedWhileTheFirstHoldsTheFile) {
   test::WriteBytes(Path("f"), "abc");
-  File first = OpenUnshared(Path("f"), IfMissing::Fail);
+  File first = OpenUnshared(PathText("f"), IfMissing::Fail);
   ASSERT_TRUE(first.IsOpen());
-  EXPECT_FALSE(OpenUnshared(Path("f"), IfMissing::Fail).IsOpen());
+  EXPECT_FALSE(OpenUnshared(PathText("f"), IfMissing::Fail).IsOpen());
   first = File();
-  EXPECT_TRUE(OpenUnshared(Path("f"), IfMissing::Fail).IsOpen());
+  EXPECT_TRUE(OpenUnshared(PathText("f"), IfMissing::Fail).IsOpen());
 }
 
 TEST_F(FileIo, MissingFileFailsOrIsCreatedEmpty) {
-  EXPECT_FALSE(OpenUnshared(Path("none"), IfMissing::Fail).IsOpen());
+  EXPECT_FALSE(OpenUnshared(PathText("none"), IfMissing::Fail).IsOpen());
   EXPECT_FALSE(test::Exists(Path("none")));
-  EXPECT_TRUE(OpenUnshared(Path("new"), IfMissing::Create).IsOpen());
+  EXPECT_TRUE(OpenUnshared(PathText("new"), IfMissing::Create).IsOpen());
   EXPECT_EQ(test::ReadBytes(Path("new")), "");
 }
 
 TEST_F(FileIo, FoldersAreNotFiles) {
-  EXPECT_FALSE(OpenUnshared(Path(""), IfMissing::Fail).IsOpen());
-  EXPECT_FALSE(OpenUnshared(Path(""), IfMissing::Create).IsOpen());
+  EXPECT_FALSE(OpenUnshared(PathText(""), IfMissing::Fail).IsOpen());
+  EXPECT_FALSE(OpenUnshared(PathText(""), IfMissing::Create).IsOpen());
 }
 
 TEST_F(FileIo, ReadOnlyFileIsReadButNeverWritten) {
   test::WriteBytes(Path("ro"), "keep");
   chmod(Path("ro").c_str(), 0444);
-  const File file = OpenUnshared(Path("ro"), IfMissing::Fail);
+  const File file = OpenUnshared(PathText("ro"), IfMissing::Fail);
   ASSERT_TRUE(file.IsOpen());
   char buffer[8];
   std::size_t got = 0;
@@ -49,7 +56,7 @@ TEST_F(FileIo, ReadOnlyFileIsReadButNeverWritten) {
 
 TEST_F(FileIo, ReplaceContentCutsTheFileToTheNewLength) {
   test::WriteBytes(Path("f"), "a longer old content");
-  const File file = OpenUnshared(Path("f"), IfMissing::Create);
+  const File file = OpenUnshared(PathText("f"), IfMissing::Create);
   ASSERT_TRUE(ReplaceContent(file, "new"));
   std::uint64_t size = 0;
   ASSERT_TRUE(FileSize(file, &size));

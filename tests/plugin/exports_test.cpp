@@ -1,8 +1,7 @@
 // The seven host exports, called through the loaded module as a host calls them.
 #include <gtest/gtest.h>
 
-#include "platform/host_memory.h"
-
+#include "host/host_os.h"
 #include "support/module_host.h"
 #include "support/test_folder.h"
 
@@ -14,7 +13,7 @@ using host::TheHostRecord;
 TEST(Registration, AnnouncesFourActionsInOrderWithTheirHints) {
   const auto &api = test::Module();
   TheHostRecord().actions.clear();
-  api.RegisterPlugIn(&host::RecordAction, 11, 22, &host::RecordVariable);
+  api.qvRegisterPlugIn(&host::RecordAction, 11, 22, &host::RecordVariable);
   const auto &actions = TheHostRecord().actions;
   ASSERT_EQ(actions.size(), 4u);
   const char *names[4] = {"QX_SqLite_cmd", "QX_SqLite_Select", "QX_SqLite_BLOB_Get",
@@ -29,7 +28,8 @@ TEST(Registration, AnnouncesFourActionsInOrderWithTheirHints) {
     EXPECT_EQ(actions[i].hint.size(), hintLengths[i]);
   }
   EXPECT_EQ(actions[1].hint,
-            "Execute SQL command WITH Recordet\r\nQX_SqLite_Select\"[Database]|[SQL_String]|return_variable\"");
+            "Execute SQL command WITH "
+            "Recordet\r\nQX_SqLite_Select\"[Database]|[SQL_String]|return_variable\"");
   EXPECT_EQ(actions[0].hint,
             "Execute SQL command WITHOUT Recordet ( Returns Ok or Error)\r\n"
             "QX_SqLite_cmd\"[Database]|[SQL_String]|return_variable\"");
@@ -41,34 +41,36 @@ TEST(Registration, AnnouncesFourActionsInOrderWithTheirHints) {
 TEST(Identity, FillsThreeSlotsAndRefillsThemFreeingTheOldBlocks) {
   const auto &api = test::Module();
   HostTextSlot title = 0, author = 0, description = 0;
-  api.InitPlugIn(5, &title, &author, &description);
+  api.qvInitPlugIn(5, &title, &author, &description);
   ASSERT_NE(title, 0);
   ASSERT_NE(description, 0);
   EXPECT_STREQ(reinterpret_cast<const char *>(title), "KivSQLite 3 1.0");
-  EXPECT_EQ(std::string(reinterpret_cast<const char *>(title), 16), std::string("KivSQLite 3 1.0\0", 16));
+  EXPECT_EQ(std::string(reinterpret_cast<const char *>(title), 16),
+            std::string("KivSQLite 3 1.0\0", 16));
   EXPECT_STREQ(reinterpret_cast<const char *>(author), "KivSQLite3 developers");
   EXPECT_EQ(std::string(reinterpret_cast<const char *>(description), 24),
             std::string("Sqlite Database Handler\0", 24));
-  api.InitPlugIn(5, &title, &author, &description);  // the old blocks are freed (LeakSanitizer)
+  api.qvInitPlugIn(5, &title, &author, &description);  // the old blocks are freed (LeakSanitizer)
   EXPECT_STREQ(reinterpret_cast<const char *>(title), "KivSQLite 3 1.0");
-  for (HostTextSlot slot : {title, author, description}) platform::FreeHostBlock(reinterpret_cast<void *>(slot));
+  for (HostTextSlot slot : {title, author, description})
+    host::FreeHostBlock(reinterpret_cast<void *>(slot));
 }
 
 TEST(EditAction, AnswersOneForTheFourActionsOnly) {
   const auto &api = test::Module();
-  for (int n : {1, 2, 3, 4}) EXPECT_EQ(api.EditAction(n, 0), 1);
-  for (int n : {0, 5, -1}) EXPECT_EQ(api.EditAction(n, 0), 0);
-  EXPECT_EQ(api.EditAction(1, 12345), 1);  // the second value is never touched
+  for (int n : {1, 2, 3, 4}) EXPECT_EQ(api.qvEditAction(n, 0), 1);
+  for (int n : {0, 5, -1}) EXPECT_EQ(api.qvEditAction(n, 0), 0);
+  EXPECT_EQ(api.qvEditAction(1, 12345), 1);  // the second value is never touched
 }
 
-TEST(OtherExports, OnlyKeepTheirValuesAndCallNothing) {
+TEST(OtherExports, MakeNoCallbackToTheHost) {
   const auto &api = test::Module();
   TheHostRecord().actions.clear();
   test::ForgetSets();
-  api.Message(1, 2);
-  api.Message(-7, 0);
-  api.RegisterScriptProcessor(99);
-  api.RegisterInterfaceAccess(98);
+  api.qvMessage(1, 2);
+  api.qvMessage(-7, 0);
+  api.qvRegisterScriptProcessor(99);
+  api.qvRegisterInterfaceAccess(98);
   EXPECT_TRUE(TheHostRecord().actions.empty());
   EXPECT_TRUE(TheHostRecord().sets.empty());
 }
@@ -93,14 +95,14 @@ TEST_F(ExecAction, EveryActionHandsBackExactlyOnceEvenForEmptyText) {
     EXPECT_FALSE(TheHostRecord().sets[0].name.has_value()) << "a null name for a missing field";
     test::ForgetSets();
     const char *none = nullptr;
-    EXPECT_EQ(test::Module().ExecAction(n, &none), 1);
+    EXPECT_EQ(test::Module().qvExecAction(n, &none), 1);
     EXPECT_EQ(TheHostRecord().sets.size(), 1u) << n;
   }
 }
 
 TEST_F(ExecAction, AnswerGoesToTheLastFieldOfTheTemplate) {
   test::ForgetSets();
-  test::Exec(3, "d|t|c|1|f|six|seven");
+  test::Exec(3, Path("d") + "|t|c|1|" + Path("f") + "|six|seven");
   ASSERT_EQ(TheHostRecord().sets.size(), 1u);
   EXPECT_EQ(TheHostRecord().sets[0].name, "six");
   test::ForgetSets();
@@ -112,10 +114,10 @@ TEST_F(ExecAction, AnswerGoesToTheLastFieldOfTheTemplate) {
 TEST_F(ExecAction, ActionFunctionsCanBeCalledDirectlyAndReturnNull) {
   const auto &api = test::Module();
   test::ForgetSets();
-  EXPECT_EQ(api.Cmd((Path("a.db") + "|CREATE TABLE t(a)|r").c_str()), nullptr);
-  EXPECT_EQ(api.Select(nullptr), nullptr);
-  EXPECT_EQ(api.BlobGet(nullptr), nullptr);
-  EXPECT_EQ(api.BlobPut(nullptr), nullptr);
+  EXPECT_EQ(api.QX_SQLITE_CMD((Path("a.db") + "|CREATE TABLE t(a)|r").c_str()), nullptr);
+  EXPECT_EQ(api.QX_SQLITE_SELECT(nullptr), nullptr);
+  EXPECT_EQ(api.QX_SQLITE_BLOB_GET(nullptr), nullptr);
+  EXPECT_EQ(api.QX_SQLITE_BLOB_PUT(nullptr), nullptr);
   EXPECT_EQ(TheHostRecord().sets.size(), 4u);
   EXPECT_EQ(TheHostRecord().sets[0].value, "Ok");
 }

@@ -23,10 +23,11 @@ class Concurrency : public test::TestFolder {
   void SetUp() override {
     TestFolder::SetUp();
     db_ = Path("c.db");
-    test::Exec(db_, "CREATE TABLE t(id INTEGER PRIMARY KEY, who);"
-                    "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB);"
-                    "INSERT INTO pics VALUES(1, x'00'); INSERT INTO pics VALUES(2, x'00');"
-                    "INSERT INTO pics VALUES(3, x'00'); INSERT INTO pics VALUES(4, x'00')");
+    test::Exec(db_,
+               "CREATE TABLE t(id INTEGER PRIMARY KEY, who);"
+               "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB);"
+               "INSERT INTO pics VALUES(1, x'00'); INSERT INTO pics VALUES(2, x'00');"
+               "INSERT INTO pics VALUES(3, x'00'); INSERT INTO pics VALUES(4, x'00')");
   }
 
   // Runs `work(process, i)` for every action of every process, each process in a child;
@@ -68,7 +69,8 @@ class Concurrency : public test::TestFolder {
                                std::to_string(p) + ")|res");
   }
   bool RowPresent(int p, int i) {
-    return test::Scalar(db_, "SELECT count(*) FROM t WHERE id = " + std::to_string(p * 100000 + i)) == "1";
+    return test::Scalar(
+               db_, "SELECT count(*) FROM t WHERE id = " + std::to_string(p * 100000 + i)) == "1";
   }
 
   std::string db_;
@@ -95,7 +97,8 @@ TEST_F(Concurrency, MixedActionsKeepEveryAnswerTrue) {
   RunProcesses([this](int p, int i) {
     const std::string row = std::to_string(p + 1);
     switch (i % 4) {
-      case 0: return Insert(p, i);
+      case 0:
+        return Insert(p, i);
       case 1: {
         const std::string answer = test::Answer(2, db_ + "|SELECT count(*) FROM t|res");
         return answer.rfind("Error: ", 0) == 0 ? answer : std::string("rows");
@@ -127,7 +130,8 @@ TEST_F(Concurrency, MixedActionsKeepEveryAnswerTrue) {
           EXPECT_TRUE(answer == "Ok" || answer == "BLOB SELECT Error") << answer;
       }
     }
-    EXPECT_EQ(test::Scalar(db_, "SELECT img FROM pics WHERE id = " + std::to_string(p + 1)), lastPut);
+    EXPECT_EQ(test::Scalar(db_, "SELECT img FROM pics WHERE id = " + std::to_string(p + 1)),
+              lastPut);
   }
   EXPECT_EQ(test::IntegrityCheck(db_), "ok");
 }

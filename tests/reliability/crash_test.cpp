@@ -43,6 +43,14 @@ class CrashConsistency : public test::TestFolder {
   }
 };
 
+// True when a kill left the rollback journal behind with content: the action was killed
+// while it was writing the database, the moment these tests are about.
+bool KilledWhileWriting(const std::string &db) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(db + "-journal", error);
+  return !error && size > 0;
+}
+
 // The time a whole action takes, measured in a child that is not killed.
 std::chrono::microseconds Duration(int action, const std::string &params) {
   test::Module();
@@ -62,24 +70,29 @@ TEST_F(CrashConsistency, KilledBlobPutLeavesTheOldOrTheNewValue) {
   const std::size_t size = 16u << 20;
   std::string current(size, 'A');
   test::WriteBytes(Path("init.bin"), current);
-  test::Exec(db, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
+  test::Exec(
+      db, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
   ASSERT_EQ(test::Answer(4, db + "|pics|img|1|" + Path("init.bin") + "|res"), "Ok");
   const auto length = Duration(4, db + "|pics|img|1|" + Path("init.bin") + "|res");
   int changed = 0;
+  int whileWriting = 0;
   for (int rep = 0; rep < 30; ++rep) {
     const std::string next(size, static_cast<char>('B' + rep));
     test::WriteBytes(Path("next.bin"), next);
     const auto moment = RandomMoment(length);
     RunAndKill(4, db + "|pics|img|1|" + Path("next.bin") + "|res", moment);
+    whileWriting += KilledWhileWriting(db);
     ASSERT_EQ(test::IntegrityCheck(db), "ok") << "killed after " << moment.count() << " us";
     const std::optional<std::string> value = test::Scalar(db, "SELECT img FROM pics WHERE id = 1");
-    ASSERT_TRUE(value == current || value == next) << "a mix after a kill at " << moment.count() << " us";
+    ASSERT_TRUE(value == current || value == next)
+        << "a mix after a kill at " << moment.count() << " us";
     if (value == next) {
       current = next;
       ++changed;
     }
   }
   RecordProperty("puts_completed_before_the_kill", changed);
+  EXPECT_GT(whileWriting, 0) << "no kill landed while the database was being written";
 }
 
 TEST_F(CrashConsistency, KilledTransactionLeavesAllOrNoneOfItsRows) {
@@ -93,17 +106,22 @@ TEST_F(CrashConsistency, KilledTransactionLeavesAllOrNoneOfItsRows) {
   };
   const auto length = Duration(1, db + "|" + batchSql(0) + "|res");
   long rows = 10000;
+  int whileWriting = 0;
   for (int batch = 1; batch <= 30; ++batch) {
     const auto moment = RandomMoment(length);
     RunAndKill(1, db + "|" + batchSql(batch) + "|res", moment);
+    whileWriting += KilledWhileWriting(db);
     ASSERT_EQ(test::IntegrityCheck(db), "ok") << "killed after " << moment.count() << " us";
     const long now = std::stol(test::Scalar(db, "SELECT count(*) FROM t").value_or("-1"));
-    const long ofBatch = std::stol(test::Scalar(db, "SELECT count(*) FROM t WHERE batch = " +
-                                                    std::to_string(batch)).value_or("-1"));
+    const long ofBatch =
+        std::stol(test::Scalar(db, "SELECT count(*) FROM t WHERE batch = " + std::to_string(batch))
+                      .value_or("-1"));
     ASSERT_TRUE((ofBatch == 0 && now == rows) || (ofBatch == 10000 && now == rows + 10000))
-        << "batch " << batch << " left " << ofBatch << " rows, killed after " << moment.count() << " us";
+        << "batch " << batch << " left " << ofBatch << " rows, killed after " << moment.count()
+        << " us";
     rows = now;
   }
+  EXPECT_GT(whileWriting, 0) << "no kill landed while the database was being written";
 }
 
 }  // namespace

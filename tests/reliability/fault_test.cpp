@@ -20,8 +20,9 @@ class Faults : public test::TestFolder {
   void SetUp() override {
     TestFolder::SetUp();
     db_ = Path("f.db");
-    test::Exec(db_, "CREATE TABLE t(id INTEGER PRIMARY KEY, img BLOB, n);"
-                    "INSERT INTO t VALUES(1, x'CAFE', 1); INSERT INTO t VALUES(2, NULL, 2)");
+    test::Exec(db_,
+               "CREATE TABLE t(id INTEGER PRIMARY KEY, img BLOB, n);"
+               "INSERT INTO t VALUES(1, x'CAFE', 1); INSERT INTO t VALUES(2, NULL, 2)");
     test::WriteBytes(Path("src.bin"), "source");
     test::WriteBytes(Path("out.bin"), "target");
   }
@@ -39,8 +40,9 @@ TEST_F(Faults, ExclusiveLockElsewhereFailsEveryActionAtOnceAndChangesNothing) {
   test::Connection other(db_);
   ASSERT_TRUE(other.Exec("BEGIN EXCLUSIVE; UPDATE t SET n = n"));
   const std::string before = test::ReadBytes(db_);
-  const std::string expected[5] = {"", "Error: unable to execute Querry", "Error: database is locked",
-                                   "BLOB SELECT Error", "BLOB Update Error"};
+  const std::string expected[5] = {"", "Error: unable to execute Querry",
+                                   "Error: database is locked", "BLOB SELECT Error",
+                                   "BLOB Update Error"};
   for (const auto &[action, params] : AllActions(db_)) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(test::Answer(action, params), expected[action]) << action;
@@ -56,7 +58,8 @@ TEST_F(Faults, WriteLockElsewhereStillLetsReadersRead) {
   test::Connection other(db_);
   ASSERT_TRUE(other.Exec("BEGIN IMMEDIATE; INSERT INTO t(n) VALUES(7)"));
   const std::string before = test::ReadBytes(db_);
-  EXPECT_EQ(test::Answer(1, db_ + "|INSERT INTO t(n) VALUES(9)|res"), "Error: unable to execute Querry");
+  EXPECT_EQ(test::Answer(1, db_ + "|INSERT INTO t(n) VALUES(9)|res"),
+            "Error: unable to execute Querry");
   EXPECT_EQ(test::Answer(4, db_ + "|t|img|1|" + Path("src.bin") + "|res"), "BLOB Update Error");
   EXPECT_EQ(test::Answer(2, db_ + "|SELECT count(*) FROM t|res"), "2\r");
   EXPECT_EQ(test::Answer(3, db_ + "|t|img|1|" + Path("out.bin") + "|res"), "Ok");
@@ -67,8 +70,9 @@ TEST_F(Faults, WriteLockElsewhereStillLetsReadersRead) {
 TEST_F(Faults, NotADatabaseAnswersEachActionsErrorAndKeepsItsBytes) {
   const std::string junk = test::RandomBytes(10000, 3);
   test::WriteBytes(Path("junk.db"), junk);
-  const std::string expected[5] = {"", "Error: unable to execute Querry", "Error: file is not a database",
-                                   "BLOB SELECT Error", "BLOB Update Error"};
+  const std::string expected[5] = {"", "Error: unable to execute Querry",
+                                   "Error: file is not a database", "BLOB SELECT Error",
+                                   "BLOB Update Error"};
   for (const auto &[action, params] : AllActions(Path("junk.db")))
     EXPECT_EQ(test::Answer(action, params), expected[action]) << action;
   EXPECT_EQ(test::ReadBytes(Path("junk.db")), junk);
@@ -76,8 +80,10 @@ TEST_F(Faults, NotADatabaseAnswersEachActionsErrorAndKeepsItsBytes) {
 }
 
 TEST_F(Faults, TruncatedDatabaseNeverAnswersOkForWhatItCannotRead) {
-  test::Exec(db_, "CREATE TABLE big(b); WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 200)"
-                  " INSERT INTO big SELECT randomblob(3000) FROM c");
+  test::Exec(db_,
+             "CREATE TABLE big(b); WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+             "WHERE n < 200)"
+             " INSERT INTO big SELECT randomblob(3000) FROM c");
   const std::string whole = test::ReadBytes(db_);
   test::WriteBytes(db_, whole.substr(0, whole.size() / 2));
   const std::string cut = test::ReadBytes(db_);
@@ -102,7 +108,8 @@ TEST_F(Faults, FoldersAndMissingFoldersAnswerTheOpenErrorAndCreateNothing) {
 // Runs the four actions in a child without the right to write the database file (as
 // user nobody when the tests run as root, who may write any file), and returns their
 // answers.
-std::vector<std::string> AnswersWithoutWriteRight(const std::vector<std::pair<int, std::string>> &actions) {
+std::vector<std::string> AnswersWithoutWriteRight(
+    const std::vector<std::pair<int, std::string>> &actions) {
   test::Module();
   int pipeFds[2];
   EXPECT_EQ(pipe(pipeFds), 0);
@@ -119,13 +126,15 @@ std::vector<std::string> AnswersWithoutWriteRight(const std::vector<std::pair<in
   close(pipeFds[1]);
   std::string all;
   char buffer[256];
-  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) all.append(buffer, static_cast<std::size_t>(got));
+  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    all.append(buffer, static_cast<std::size_t>(got));
   close(pipeFds[0]);
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   std::vector<std::string> answers;
-  for (std::size_t start = 0, end; (end = all.find('\n', start)) != std::string::npos; start = end + 1)
+  for (std::size_t start = 0, end; (end = all.find('\n', start)) != std::string::npos;
+       start = end + 1)
     answers.push_back(all.substr(start, end - start));
   return answers;
 }
@@ -137,7 +146,8 @@ TEST_F(Faults, ReadOnlyDatabaseAnswersReadsAndRefusesWrites) {
   chmod(db_.c_str(), 0444);
   const std::string before = test::ReadBytes(db_);
   const std::vector<std::string> answers = AnswersWithoutWriteRight(AllActions(db_));
-  EXPECT_EQ(answers, (std::vector<std::string>{"Error: unable to execute Querry", "2\r", "Ok", "BLOB Update Error"}));
+  EXPECT_EQ(answers, (std::vector<std::string>{"Error: unable to execute Querry", "2\r", "Ok",
+                                               "BLOB Update Error"}));
   EXPECT_EQ(test::ReadBytes(db_), before);
   EXPECT_EQ(test::ReadBytes(Path("out.bin")), "\xCA\xFE");
 }

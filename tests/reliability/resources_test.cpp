@@ -21,7 +21,8 @@ namespace {
 
 long OpenFiles() {
   long count = 0;
-  for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+  for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator("/proc/self/fd"))
+    ++count;
   return count;
 }
 
@@ -60,8 +61,9 @@ class Resources : public test::TestFolder {
 };
 
 TEST_F(Resources, ManyActionsLeaveFilesAndMemoryWhereTheyWere) {
-  test::Exec(Path("r.db"), "CREATE TABLE t(id INTEGER PRIMARY KEY, v, b BLOB);"
-                           "INSERT INTO t VALUES(1, 'a', x'0102'); INSERT INTO t VALUES(2, 'text', NULL)");
+  test::Exec(Path("r.db"),
+             "CREATE TABLE t(id INTEGER PRIMARY KEY, v, b BLOB);"
+             "INSERT INTO t VALUES(1, 'a', x'0102'); INSERT INTO t VALUES(2, 'text', NULL)");
   test::WriteBytes(Path("in.bin"), test::RandomBytes(5000, 1));
   test::WriteBytes(Path("junk.db"), std::string(3000, 'j'));
   test::Module();

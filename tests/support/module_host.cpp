@@ -21,7 +21,7 @@ const host::ModuleApi &Module() {
       ADD_FAILURE() << "module did not load: " << error;
       std::abort();
     }
-    loaded.RegisterPlugIn(&host::RecordAction, 0, 0, &host::RecordVariable);
+    loaded.qvRegisterPlugIn(&host::RecordAction, 0, 0, &host::RecordVariable);
     return loaded;
   }();
   return api;
@@ -29,7 +29,7 @@ const host::ModuleApi &Module() {
 
 int Exec(int action, const std::string &params) {
   const char *text = params.c_str();
-  return Module().ExecAction(action, &text);
+  return Module().qvExecAction(action, &text);
 }
 
 std::string Answer(int action, const std::string &params) {

@@ -24,16 +24,16 @@ const std::vector<std::string> &SqlTrace::Calls() const { return calls; }
 
 extern "C" {
 int __real_sqlite3_open(const char *name, sqlite3 **db);
-int __real_sqlite3_get_table(sqlite3 *db, const char *sql, char ***table, int *rows,
-                             int *columns, char **error);
+int __real_sqlite3_get_table(sqlite3 *db, const char *sql, char ***table, int *rows, int *columns,
+                             char **error);
 
 int __wrap_sqlite3_open(const char *name, sqlite3 **db) {
   if (kiv::test::recording) kiv::test::calls.push_back(std::string("open:") + name);
   return __real_sqlite3_open(name, db);
 }
 
-int __wrap_sqlite3_get_table(sqlite3 *db, const char *sql, char ***table, int *rows,
-                             int *columns, char **error) {
+int __wrap_sqlite3_get_table(sqlite3 *db, const char *sql, char ***table, int *rows, int *columns,
+                             char **error) {
   if (kiv::test::recording) kiv::test::calls.emplace_back(sql);
   return __real_sqlite3_get_table(db, sql, table, rows, columns, error);
 }

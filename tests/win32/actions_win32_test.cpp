@@ -28,19 +28,23 @@ class Win32Actions : public test::TestFolder {
 
 TEST_F(Win32Actions, CommandAndQueryEndToEnd) {
   EXPECT_EQ(test::Answer(1, db_ + "|CREATE TABLE t(id INTEGER, name TEXT, note TEXT)|res"), kOk);
-  EXPECT_EQ(test::Answer(1, db_ + "|INSERT INTO t VALUES(1, 'ab', NULL); INSERT INTO t VALUES(2, 'p', '');"
-                                  "INSERT INTO t VALUES(3, NULL, 'x')|res"),
+  EXPECT_EQ(test::Answer(
+                1, db_ + "|INSERT INTO t VALUES(1, 'ab', NULL); INSERT INTO t VALUES(2, 'p', '');"
+                         "INSERT INTO t VALUES(3, NULL, 'x')|res"),
             kOk);
-  EXPECT_EQ(test::Answer(2, db_ + "|SELECT id, name, note FROM t ORDER BY id|res"), "1|ab|\r2|p|\r3||x\r");
+  EXPECT_EQ(test::Answer(2, db_ + "|SELECT id, name, note FROM t ORDER BY id|res"),
+            "1|ab|\r2|p|\r3||x\r");
   EXPECT_EQ(test::Answer(2, db_ + "|SELECT * FROM nosuch|res"), "Error: no such table: nosuch");
   EXPECT_EQ(test::Answer(1, db_ + "|BEGIN; DELETE FROM t; INSERT INTO nosuch VALUES(1)|res"),
             "Error: unable to execute Querry");
   EXPECT_EQ(test::Answer(2, db_ + "|SELECT count(*) FROM t|res"), "3\r");
-  EXPECT_EQ(test::Answer(1, Path("missing\\x.db") + "|SELECT 1|res"), "Error: unable to open database");
+  EXPECT_EQ(test::Answer(1, Path("missing\\x.db") + "|SELECT 1|res"),
+            "Error: unable to open database");
 }
 
 TEST_F(Win32Actions, BlobRoundTripOfAFewMebibytes) {
-  test::Exec(db_, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
+  test::Exec(
+      db_, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
   for (std::size_t n : {0u, 1u, 3u << 20}) {
     const std::string data = test::RandomBytes(n, static_cast<unsigned>(n) + 3);
     test::WriteBytes(Path("in.bin"), data);
@@ -51,7 +55,9 @@ TEST_F(Win32Actions, BlobRoundTripOfAFewMebibytes) {
 }
 
 TEST_F(Win32Actions, ReadOnlyAttributeKeepsTargetAndStillLetsASourceBeRead) {
-  test::Exec(db_, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, x'CAFE')");
+  test::Exec(
+      db_,
+      "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, x'CAFE')");
   test::WriteBytes(Path("ro.bin"), "read-only");
   ASSERT_TRUE(SetFileAttributesA(Path("ro.bin").c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(Blob(3, "1", Path("ro.bin")), "Error: unable to write file");
@@ -62,7 +68,9 @@ TEST_F(Win32Actions, ReadOnlyAttributeKeepsTargetAndStillLetsASourceBeRead) {
 }
 
 TEST_F(Win32Actions, FileHeldWithoutSharingIsRefusedBothWays) {
-  test::Exec(db_, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, x'CAFE')");
+  test::Exec(
+      db_,
+      "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, x'CAFE')");
   test::WriteBytes(Path("held.bin"), "held");
   HANDLE holder = CreateFileA(Path("held.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);

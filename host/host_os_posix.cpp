@@ -1,16 +1,18 @@
-// Module loading on POSIX systems: dlopen with local symbols, dlsym by plain name.
-#include "platform/module_loader.h"
-
+// kivhost's operating system on POSIX: dlopen with local symbols, dlsym by plain name,
+// /proc/self/exe for the program's folder, free for host memory.
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
-namespace kiv::platform {
+#include "host/host_os.h"
+
+namespace kiv::host {
 
 const char *const kModuleFileName = "libKivSQLite3.so";
 
-void *LoadModule(const std::string &path, std::string *error) noexcept {
+void *LoadModule(const std::string &path, std::string *error) {
   void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr && error != nullptr) {
     const char *reason = dlerror();
@@ -21,10 +23,6 @@ void *LoadModule(const std::string &path, std::string *error) noexcept {
 
 void *FindExport(void *module, const char *name) noexcept { return dlsym(module, name); }
 
-void UnloadModule(void *module) noexcept {
-  if (module != nullptr) dlclose(module);
-}
-
 std::string ExecutableFolder() {
   char path[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -33,4 +31,8 @@ std::string ExecutableFolder() {
   return folder.substr(0, folder.rfind('/') + 1);
 }
 
-}  // namespace kiv::platform
+void FreeHostBlock(void *block) noexcept { std::free(block); }
+
+void UseBinaryStandardOutput() noexcept {}
+
+}  // namespace kiv::host

@@ -1,16 +1,23 @@
-// Files on POSIX systems. An exclusive, non-blocking flock stands in for Windows' share
-// mode 0 between our own openers, and a file with no write permission bit is opened for
-// reading only, like a Windows file with the read-only attribute.
-#include "platform/file_io.h"
-
+// The platform layer on POSIX systems. Host memory is calloc/free. Files: an
+// exclusive, non-blocking flock stands in for Windows' share mode 0 between our own
+// openers, and a file with no write permission bit is opened for reading only, like a
+// Windows file with the read-only attribute.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+
+#include "platform/platform.h"
 
 namespace kiv::platform {
+
+void *AllocHostBlock(std::size_t size) noexcept { return std::calloc(size, 1); }
+
+void FreeHostBlock(void *block) noexcept { std::free(block); }
+
 namespace {
 
 bool LacksWritePermission(const char *name) {
@@ -48,11 +55,10 @@ File::~File() {
   if (IsOpen()) close(static_cast<int>(native));
 }
 
-File OpenUnshared(const std::string &name, IfMissing missing) noexcept {
-  const char *path = name.c_str();
+File OpenUnshared(const char *name, IfMissing missing) noexcept {
   int fd = -1;
-  if (!LacksWritePermission(path)) fd = OpenLocked(path, O_RDWR, missing);
-  if (fd < 0) fd = OpenLocked(path, O_RDONLY, missing);
+  if (!LacksWritePermission(name)) fd = OpenLocked(name, O_RDWR, missing);
+  if (fd < 0) fd = OpenLocked(name, O_RDONLY, missing);
   return fd < 0 ? File() : File(fd);
 }
 

@@ -1,5 +1,5 @@
 // ByteBuffer: growth over realloc, every failure reported as false.
-#include "platform/byte_buffer.h"
+#include "base/byte_buffer.h"
 
 #include <cstdint>
 #include <cstdlib>

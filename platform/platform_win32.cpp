@@ -1,18 +1,35 @@
-// Files on Windows: CreateFileA with share mode 0 (no other opener while we hold the
-// file), GetFileSize, one ReadFile, one WriteFile, SetEndOfFile and CloseHandle.
-#include "platform/file_io.h"
-
+// The platform layer on Windows: fixed, zero-filled global memory for the host (a
+// block's handle is its address, so the host frees it with GlobalFree); files through
+// CreateFileA with share mode 0, GetFileSize, one ReadFile, one WriteFile, SetEndOfFile
+// and CloseHandle; and the module's load entry.
 #include <windows.h>
 
+#include "platform/platform.h"
+
+// The DLL's entry point, in place of the C runtime's start-up code (the module is linked
+// with -nostartfiles): it accepts every notification and does no work. The module needs
+// nothing of that code (no static constructors, no data imports), and it would bring a
+// TLS directory, which a DLL loaded at run time must not have on older Windows.
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+
 namespace kiv::platform {
+
+void *AllocHostBlock(std::size_t size) noexcept {
+  return reinterpret_cast<void *>(GlobalAlloc(GMEM_ZEROINIT, size));
+}
+
+void FreeHostBlock(void *block) noexcept {
+  if (block != nullptr) GlobalFree(reinterpret_cast<HGLOBAL>(block));
+}
+
 namespace {
 
 HANDLE AsHandle(intptr_t native) { return reinterpret_cast<HANDLE>(native); }
 
 // Windows refuses writing to a read-only file anyway; asking first keeps that rule where
 // it is not enforced (Wine run by root opens such files for writing).
-bool HasReadOnlyAttribute(const std::string &name) {
-  const DWORD attributes = GetFileAttributesA(name.c_str());
+bool HasReadOnlyAttribute(const char *name) {
+  const DWORD attributes = GetFileAttributesA(name);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
@@ -31,16 +48,16 @@ File::~File() {
   if (IsOpen()) CloseHandle(AsHandle(native));
 }
 
-File OpenUnshared(const std::string &name, IfMissing missing) noexcept {
+File OpenUnshared(const char *name, IfMissing missing) noexcept {
   const DWORD disposition = missing == IfMissing::Create ? OPEN_ALWAYS : OPEN_EXISTING;
   HANDLE handle = INVALID_HANDLE_VALUE;
   if (!HasReadOnlyAttribute(name)) {
-    handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
+    handle = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   if (handle == INVALID_HANDLE_VALUE) {
-    handle = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, disposition,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle =
+        CreateFileA(name, GENERIC_READ, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   }
   if (handle == INVALID_HANDLE_VALUE) return File();
   File file(reinterpret_cast<intptr_t>(handle));

@@ -1,12 +1,25 @@
-// ByteBuffer: the owner of large byte texts (BLOB contents, their hexadecimal
-// statements, record sets). Built on malloc/realloc so that running out of memory is a
-// false result the caller turns into an answer, never an exception or a crash.
+// Byte texts shared by every layer: ByteBuffer, the owner of every text the module
+// makes (the parameter copy, record sets, BLOB contents and their statements), and
+// BoundedText, the one bound on texts read from zero-terminated memory. ByteBuffer is
+// built on malloc/realloc so that running out of memory is a false result the caller
+// turns into an answer, never an exception or a crash. Depends on nothing.
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace kiv {
+
+inline constexpr std::size_t kMaxTextBytes = 16777216;
+
+// The bytes of `text` up to its first NUL, at most kMaxTextBytes (16 MiB); a null
+// pointer gives the empty view. The parameter text, SQLite's cells, column names and
+// messages are read this way. The view points into `text`.
+inline std::string_view BoundedText(const char *text) noexcept {
+  if (text == nullptr) return {};
+  return std::string_view(text, strnlen(text, kMaxTextBytes));
+}
 
 // Bytes plus a NUL that always follows them, so the content can be handed on as a
 // zero-terminated text. Moves, never copies.

@@ -1,0 +1,83 @@
+// The command and query actions. Both write out the order that is behaviour: the
+// result table is released before the close, and the close comes before the frame's
+// hand-back. The record-set text is built in one pass over SQLite's cells into a buffer
+// that grows geometrically (untouched room costs address space, not memory).
+#include "actions/sql_actions.h"
+
+#include <cstring>
+#include <utility>
+
+namespace kiv::actions {
+namespace {
+
+// "Error: " followed by `message`, or the out-of-memory answer when that does not fit.
+frame::Answer ErrorAnswer(std::string_view message) noexcept {
+  ByteBuffer text;
+  if (!text.Assign(frame::kAnswerErrorPrefix) || !text.Append(message))
+    return frame::kAnswerQueryOutOfMemory;
+  return frame::Answer(std::move(text));
+}
+
+}  // namespace
+
+const char *RunCommand(std::string_view database, const char *sql) noexcept {
+  db::ScopedDatabase db;
+  const char *answer = frame::kAnswerOk;
+  if (!db::OpenDatabase(database, db.handle)) {
+    answer = frame::kAnswerOpenFailed;
+  } else if (!db::ExecSql(db.handle, sql)) {
+    answer = frame::kAnswerCommandFailed;
+    db::AbandonTransaction(db.handle);  // a transaction the script began is not committed half done
+  } else {
+    // The action's own "commit" ends a transaction the script left open; the close sends
+    // a second one, which SQLite then refuses harmlessly. Both are part of the contract.
+    db::ExecSql(db.handle, db::kCommit);
+  }
+  db::CloseDatabase(db.handle);
+  return answer;
+}
+
+frame::Answer RunQuery(std::string_view database, const char *sql) noexcept {
+  db::ScopedDatabase db;
+  db::ResultTable table;
+  frame::Answer answer = frame::kAnswerOpenFailed;
+  if (db::OpenDatabase(database, db.handle)) {
+    ByteBuffer text;
+    if (!db::QueryTable(table, db.handle, sql)) {
+      answer = ErrorAnswer(db::LastErrorText(db.handle));
+      db::AbandonTransaction(
+          db.handle);  // a transaction the script began is not committed half done
+    } else if (!BuildRecordSetText(db::Cells(table), text)) {
+      answer = frame::kAnswerQueryOutOfMemory;
+    } else {
+      answer = frame::Answer(std::move(text));
+    }
+  }
+  db::ReleaseTable(table);
+  db::CloseDatabase(db.handle);
+  return answer;
+}
+
+bool BuildRecordSetText(const db::CellView &view, ByteBuffer &text) noexcept {
+  text.Clear();
+  if (view.cells == nullptr || view.rows < 1 || view.columns < 1) return true;
+  const auto columns = static_cast<std::size_t>(view.columns);
+  const auto rows = static_cast<std::size_t>(view.rows);
+  char *const *cells = view.cells + columns;  // row 0 holds the column names
+  for (std::size_t r = 0; r < rows; ++r) {
+    for (std::size_t c = 0; c < columns; ++c) {
+      const std::string_view cell = BoundedText(cells[r * columns + c]);
+      const std::size_t start = text.size();
+      if (!text.Grow(start + cell.size() + 1)) {  // the cell and its "|" or CR
+        text.Clear();
+        return false;
+      }
+      char *out = text.data() + start;
+      if (!cell.empty()) std::memcpy(out, cell.data(), cell.size());  // NULL cells have no data
+      out[cell.size()] = c + 1 < columns ? '|' : '\r';
+    }
+  }
+  return true;
+}
+
+}  // namespace kiv::actions

@@ -1,0 +1,161 @@
+// Actions 3 and 4 and their statements. Both write out the order that is behaviour:
+// the result table is released before the close, and the close comes before the
+// frame's hand-back. Every text is built at its final size in a ByteBuffer, so a value
+// of any size costs one allocation and running out of memory is an answer.
+#include "blob/blob_actions.h"
+
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+
+#include "blob/hex_codec.h"
+#include "db/result_table.h"
+#include "frame/frame.h"
+#include "platform/platform.h"
+
+namespace kiv::blob {
+namespace {
+
+std::size_t TotalSize(std::initializer_list<std::string_view> pieces) noexcept {
+  std::size_t size = 0;
+  for (const std::string_view piece : pieces) size += piece.size();
+  return size;
+}
+
+// Copies the pieces one after another to `out`; returns the end.
+char *PutPieces(char *out, std::initializer_list<std::string_view> pieces) noexcept {
+  for (const std::string_view piece : pieces) {
+    if (!piece.empty()) std::memcpy(out, piece.data(), piece.size());
+    out += piece.size();
+  }
+  return out;
+}
+
+// The quoted text of the first row's value, or empty for no row and for SQL NULL.
+std::string_view QuotedValue(db::ResultTable &table) noexcept {
+  if (table.RowCount == 0) return {};
+  db::MoveFirst(table);
+  const std::string_view quoted = db::FieldWhole(table, 1);
+  return quoted == "NULL" ? std::string_view() : quoted;
+}
+
+// Fetches the addressed value as bytes into `value`: a BLOB as its bytes, any other
+// value as CAST(value AS BLOB) gives it, no row and NULL as nothing. False when a
+// SELECT fails or memory is short.
+bool FetchValue(db::ResultTable &table, db::DbHandle handle, const BlobAddress &address,
+                ByteBuffer &value) noexcept {
+  ByteBuffer sql;
+  if (!SelectStatement(address, false, sql) || !db::QueryTable(table, handle, sql.c_str()))
+    return false;
+  std::string_view quoted = QuotedValue(table);
+  const bool isBlob = quoted.size() >= 2 && quoted[0] == 'X' && quoted[1] == '\'';
+  if (!quoted.empty() && !isBlob) {
+    if (!SelectStatement(address, true, sql) || !db::QueryTable(table, handle, sql.c_str()))
+      return false;
+    quoted = QuotedValue(table);
+  }
+  return HexToBlob(quoted, value);
+}
+
+// Makes `value` the whole content of the file `target`, created when missing.
+bool WriteTarget(const char *target, const ByteBuffer &value) noexcept {
+  const platform::File file = platform::OpenUnshared(target, platform::IfMissing::Create);
+  return file.IsOpen() && platform::ReplaceContent(file, value.view());
+}
+
+// Builds the UPDATE statement around the whole content of `source`: the file is read
+// with one read straight into the second half of the digits' room and expanded to hex
+// in place, so the content is never held twice. False when the file cannot be opened
+// or read, or memory is short; nothing is then sent.
+bool BuildUpdateStatement(const BlobAddress &address, const char *source,
+                          ByteBuffer &statement) noexcept {
+  platform::File file = platform::OpenUnshared(source, platform::IfMissing::Fail);
+  std::uint64_t size = 0;
+  if (!file.IsOpen() || !platform::FileSize(file, &size)) return false;
+  const std::initializer_list<std::string_view> head = {"UPDATE [", address.table, "] SET [",
+                                                        address.column, "]=X'"};
+  const std::initializer_list<std::string_view> tail = {"' WHERE rowid=", address.rowId.view()};
+  const std::size_t frame = TotalSize(head) + TotalSize(tail);
+  if (size > (SIZE_MAX - frame - 1) / 2) return false;
+  const auto length = static_cast<std::size_t>(size);
+  if (!statement.Resize(frame + 2 * length)) return false;
+  char *digits = statement.data() + TotalSize(head);
+  std::size_t received = 0;
+  if (!platform::ReadFromStart(file, digits + length, length, &received)) return false;
+  file = platform::File();  // closed before the statement runs
+  PutPieces(statement.data(), head);
+  WriteHex(reinterpret_cast<const unsigned char *>(digits + length), received, digits);
+  PutPieces(digits + 2 * received, tail);
+  return statement.Resize(frame + 2 * received);
+}
+
+}  // namespace
+
+bool MakeBlobAddress(std::string_view table, std::string_view column, std::string_view rowId,
+                     BlobAddress &address) noexcept {
+  if (table.find(']') != std::string_view::npos || column.find(']') != std::string_view::npos)
+    return false;
+  address.table = table;
+  address.column = column;
+  return RowIdText(rowId, address.rowId);
+}
+
+bool SelectStatement(const BlobAddress &address, bool cast, ByteBuffer &sql) noexcept {
+  const std::initializer_list<std::string_view> pieces = {
+      cast ? "SELECT quote(CAST([" : "SELECT quote([",
+      address.column,
+      cast ? "] AS BLOB)) AS TheBlob FROM [" : "]) AS TheBlob FROM [",
+      address.table,
+      "] WHERE rowid=",
+      address.rowId.view()};
+  if (!sql.Resize(TotalSize(pieces))) return false;
+  PutPieces(sql.data(), pieces);
+  return true;
+}
+
+const char *RunBlobGet(std::string_view database, std::string_view tableName,
+                       std::string_view column, std::string_view rowId,
+                       std::string_view target) noexcept {
+  db::ScopedDatabase db;
+  db::ResultTable table;
+  const char *answer = frame::kAnswerOk;
+  BlobAddress address;
+  if (!db::OpenDatabase(database, db.handle)) {
+    answer = frame::kAnswerOpenFailed;
+  } else if (!MakeBlobAddress(tableName, column, rowId, address)) {
+    answer = frame::kAnswerBlobSelectFailed;
+  } else {
+    ByteBuffer value;
+    if (!FetchValue(table, db.handle, address, value)) {
+      answer = frame::kAnswerBlobSelectFailed;
+    } else if (!WriteTarget(target.data(), value)) {
+      answer = frame::kAnswerWriteFileFailed;
+    }
+  }
+  db::ReleaseTable(table);
+  db::CloseDatabase(db.handle);
+  return answer;
+}
+
+const char *RunBlobPut(std::string_view database, std::string_view table, std::string_view column,
+                       std::string_view rowId, std::string_view source) noexcept {
+  db::ScopedDatabase db;
+  const char *answer = frame::kAnswerOk;
+  BlobAddress address;
+  if (!db::OpenDatabase(database, db.handle)) {
+    answer = frame::kAnswerOpenFailed;
+  } else if (!MakeBlobAddress(table, column, rowId, address)) {
+    answer = frame::kAnswerBlobUpdateFailed;
+  } else {
+    ByteBuffer statement;
+    if (!BuildUpdateStatement(address, source.data(), statement)) {
+      answer = frame::kAnswerReadFileFailed;
+    } else if (!db::ExecSql(db.handle, statement.c_str())) {
+      answer = frame::kAnswerBlobUpdateFailed;
+    }
+  }
+  db::CloseDatabase(db.handle);
+  return answer;
+}
+
+}  // namespace kiv::blob

@@ -1,0 +1,45 @@
+// The BLOB actions as plain functions: action 3 copies one field into a file, action 4
+// stores a whole file in one field. The value travels inside SQL text: SQLite's quote()
+// text on the way out, a hexadecimal literal in one UPDATE on the way in. Each opens
+// its database, does its work, releases, closes and returns its answer.
+#pragma once
+
+#include <string_view>
+
+#include "base/byte_buffer.h"
+#include "blob/row_id_text.h"
+
+namespace kiv::blob {
+
+// Where a BLOB statement points: table and column as the script wrote them (they go
+// between "[" and "]" unchanged), and the row id as SQL text.
+struct BlobAddress {
+  std::string_view table;
+  std::string_view column;
+  RowIdNumber rowId;
+};
+
+// The address of fields 2 to 4. False when a name holds "]" (it would end its brackets
+// early and let the name rewrite the statement) or the row id lies beyond SQLite's
+// 64-bit row ids.
+bool MakeBlobAddress(std::string_view table, std::string_view column, std::string_view rowId,
+                     BlobAddress &address) noexcept;
+
+// Makes `sql` "SELECT quote([c]) AS TheBlob FROM [t] WHERE rowid= 5", or, with `cast`,
+// the same for quote(CAST([c] AS BLOB)), which gives the bytes of a value that is not a
+// BLOB. False when memory is short.
+bool SelectStatement(const BlobAddress &address, bool cast, ByteBuffer &sql) noexcept;
+
+// Action 3: makes the file `target` (zero-terminated; created when missing) hold exactly
+// the value of the field. Answers "Ok", "Error: unable to open database",
+// "BLOB SELECT Error" or "Error: unable to write file".
+const char *RunBlobGet(std::string_view database, std::string_view table, std::string_view column,
+                       std::string_view rowId, std::string_view target) noexcept;
+
+// Action 4: stores the whole content of the file `source` (zero-terminated) in the field
+// with "UPDATE [t] SET [c]=X'...' WHERE rowid= 5". Answers "Ok",
+// "Error: unable to open database", "Error: unable to read file" or "BLOB Update Error".
+const char *RunBlobPut(std::string_view database, std::string_view table, std::string_view column,
+                       std::string_view rowId, std::string_view source) noexcept;
+
+}  // namespace kiv::blob

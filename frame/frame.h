@@ -1,0 +1,103 @@
+// The action frame that the four actions share, below them: HostLink (what the host
+// handed over at registration), the answer texts, the parameter text split into its
+// "|"-separated fields, and the hand-back of an action's answer into a script variable,
+// exactly once, after the action has closed its database. Knows nothing of SQLite or of
+// the actions themselves.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "base/byte_buffer.h"
+#include "kivsqlite3.h"
+
+namespace kiv::frame {
+
+// The values the host hands over at registration: one record for the whole process,
+// written only by the registration exports. The frame reads the set-variable callback.
+struct HostLink {
+  RegisterActionFn registerActionCallback;  // qvRegisterPlugIn argument 1: announces actions
+  intptr_t registerPlugInArg2;              // qvRegisterPlugIn argument 2: kept, unused
+  intptr_t registerPlugInArg3;              // qvRegisterPlugIn argument 3: kept, unused
+  SetVariableFn setVariableCallback;        // qvRegisterPlugIn argument 4: sets script variables
+  intptr_t scriptProcessor;                 // qvRegisterScriptProcessor argument: kept, unused
+  intptr_t interfaceAccess;                 // qvRegisterInterfaceAccess argument: kept, unused
+  intptr_t initPlugInArg1;                  // qvInitPlugIn argument 1: kept, unused
+};
+
+// The module's one HostLink; all fields are zero until the host registers.
+extern HostLink hostLink;
+
+// The answer texts, byte for byte as scripts compare them. "Querry" is spelt as the
+// scripts that already exist match it: do not correct it.
+inline constexpr char kAnswerOk[] = "Ok";
+inline constexpr char kAnswerOpenFailed[] = "Error: unable to open database";
+inline constexpr char kAnswerCommandFailed[] = "Error: unable to execute Querry";
+inline constexpr char kAnswerErrorPrefix[] = "Error: ";
+inline constexpr char kAnswerBlobSelectFailed[] = "BLOB SELECT Error";
+inline constexpr char kAnswerBlobUpdateFailed[] = "BLOB Update Error";
+inline constexpr char kAnswerWriteFileFailed[] = "Error: unable to write file";
+inline constexpr char kAnswerReadFileFailed[] = "Error: unable to read file";
+// The query's answer when memory runs out: "Error: " and SQLite's own words for it.
+inline constexpr char kAnswerQueryOutOfMemory[] = "Error: out of memory";
+
+// Field `n` (from 1) of `text`: the bytes between the (n-1)-th and the n-th "|", or to
+// the end of the text when there is no n-th "|". No quoting, no escapes, no trimming.
+// A field beyond the last, and n < 1, give the empty view with no data.
+std::string_view ParamField(std::string_view text, int n) noexcept;
+
+// An action's answer: one of the fixed texts above, or a text of its own (a record set,
+// "Error: " and SQLite's message). Either way zero-terminated.
+class Answer {
+ public:
+  Answer(const char *fixed) noexcept : fixed_(fixed) {}  // NOLINT(google-explicit-constructor)
+  Answer(ByteBuffer &&text) noexcept : text_(std::move(text)) {}  // NOLINT
+  const char *c_str() const noexcept { return fixed_ != nullptr ? fixed_ : text_.c_str(); }
+  std::string_view view() const noexcept {
+    return fixed_ != nullptr ? std::string_view(fixed_) : text_.view();
+  }
+
+ private:
+  const char *fixed_ = nullptr;  // a constant answer text, or null for `text_`
+  ByteBuffer text_;              // the answer when it is not a constant
+};
+
+// Calls the host's set-variable callback with (name, value), both zero-terminated; an
+// empty text goes as a null pointer. The pointers are the action's own buffers, valid
+// only during the callback; the host copies what it keeps. Does nothing when the host
+// gave no callback (an action run before registration).
+void SetHostVariable(const char *name, const char *value) noexcept;
+
+// Copies the parameter text `params` (null: empty; up to its first NUL, at most 16 MiB)
+// into `copy` and sets fields[0..n) to fields 1..n of it, as ParamField gives them. Each
+// view is followed by a NUL (the copy's separator is overwritten), so data() is also a
+// zero-terminated text. False when memory for the copy is short.
+bool SplitParams(const char *params, ByteBuffer &copy, std::string_view *fields,
+                 std::size_t n) noexcept;
+
+// The hand-back for a parameter text that could not be copied: `answer` goes to the
+// variable named by field n of `params`, read in place. When even the name cannot be
+// copied, nothing is handed back.
+void HandBackWithoutCopy(const char *params, std::size_t n, const char *answer) noexcept;
+
+// One action function: fields 1..N of `params` go to `work`, which does the action's
+// work (open, work, release, close) and returns its answer; the answer then goes to the
+// variable named by field N. When memory for the parameter text runs out, `noMemory`
+// is the answer. Returns the empty text (null), as every action function does.
+template <std::size_t N, typename Work>
+const char *RunActionFrame(const char *params, const char *noMemory, Work work) noexcept {
+  ByteBuffer copy;
+  std::array<std::string_view, N> fields;
+  if (!SplitParams(params, copy, fields.data(), N)) {
+    HandBackWithoutCopy(params, N, noMemory);
+    return nullptr;
+  }
+  const Answer answer = work(fields);
+  SetHostVariable(fields[N - 1].data(), answer.c_str());
+  return nullptr;
+}
+
+}  // namespace kiv::frame

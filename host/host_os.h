@@ -1,0 +1,29 @@
+// What kivhost needs of the operating system: loading a module and finding its exports
+// by name as a host does (dlopen/dlsym, LoadLibraryA/GetProcAddress), the folder of the
+// running program, freeing host memory the module handed over, and standard output as a
+// byte stream. host_os_posix.cpp and host_os_win32.cpp implement it; CMake picks one.
+#pragma once
+
+#include <string>
+
+namespace kiv::host {
+
+// File name of the module as the build names it beside its host program.
+extern const char *const kModuleFileName;
+
+// Loads the library at `path`. Returns null and sets `*error` when it cannot be loaded.
+void *LoadModule(const std::string &path, std::string *error);
+
+// Address of export `name` in `module`, or null.
+void *FindExport(void *module, const char *name) noexcept;
+
+// The folder of the running program, with a trailing separator; empty when unknown.
+std::string ExecutableFolder();
+
+// Frees a block of host memory that the module put into a host text slot.
+void FreeHostBlock(void *block) noexcept;
+
+// Standard output without newline translation, so raw values pass unchanged.
+void UseBinaryStandardOutput() noexcept;
+
+}  // namespace kiv::host

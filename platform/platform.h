@@ -1,0 +1,66 @@
+// The module's view of the operating system: host memory for the identity texts and the
+// files of the BLOB actions. Each contract is stated once here; platform_posix.cpp and
+// platform_win32.cpp implement it with the same signatures, and CMake picks one. Knows
+// nothing of hosts or SQLite.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace kiv::platform {
+
+// --- Host memory: blocks the module hands to the host for keeping (the identity texts).
+// GlobalAlloc(GMEM_ZEROINIT)/GlobalFree on Windows, calloc/free elsewhere; the host
+// frees them the same way.
+
+// Allocates `size` zero-filled bytes of host memory. Returns null when memory is short.
+void *AllocHostBlock(std::size_t size) noexcept;
+
+// Frees a block from AllocHostBlock. A null block is ignored.
+void FreeHostBlock(void *block) noexcept;
+
+// --- Files of the BLOB actions: opened without any sharing, read in one piece, written
+// in one piece. CreateFileA and friends on Windows; on POSIX a stand-in with the same
+// contract (an exclusive advisory lock, and a file without write permission treated as
+// read-only, as Windows treats a file with the read-only attribute, even for root).
+
+// An open file; closed when it goes out of scope. `native` is the descriptor (POSIX)
+// or the HANDLE (Windows); kNoFile means none.
+struct File {
+  static constexpr intptr_t kNoFile = -1;
+  intptr_t native = kNoFile;
+
+  File() noexcept = default;
+  explicit File(intptr_t handle) noexcept : native(handle) {}
+  File(File &&other) noexcept : native(other.native) { other.native = kNoFile; }
+  File &operator=(File &&other) noexcept;
+  File(const File &) = delete;
+  File &operator=(const File &) = delete;
+  ~File();
+
+  bool IsOpen() const noexcept { return native != kNoFile; }
+};
+
+enum class IfMissing { Fail, Create };
+
+// Opens the regular file `name` (a zero-terminated text, bytes passed unchanged) with no
+// sharing: no other opener is admitted while it is open. Asks for reading and writing
+// first and, when that is refused, once more for reading alone. A missing file fails or
+// is created empty, as `missing` says. Folders, devices and pipes are refused. The
+// result is not open when both attempts were refused.
+File OpenUnshared(const char *name, IfMissing missing) noexcept;
+
+// The file's size in bytes. False when it cannot be taken.
+bool FileSize(const File &file, std::uint64_t *size) noexcept;
+
+// Reads up to `length` bytes from the start of the file into `buffer`, as one read;
+// `*received` is the count that arrived. False on a read error.
+bool ReadFromStart(const File &file, char *buffer, std::size_t length,
+                   std::size_t *received) noexcept;
+
+// Makes `bytes` the whole content of the file: one write at the start, then the file
+// is cut to their length. False when the write is refused or incomplete.
+bool ReplaceContent(const File &file, std::string_view bytes) noexcept;
+
+}  // namespace kiv::platform

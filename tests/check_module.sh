@@ -1,0 +1,33 @@
+#!/bin/sh
+# Checks on the built module that no single test can make:
+# - it exports exactly the names of KIV_EXPORTS (the exports.txt the build made of it);
+# - of SQLite it calls only the five functions the design allows (no busy handler, no
+#   engine option);
+# - it calls nothing of the C++ library that can throw (operator new, the __throw_*
+#   helpers): with exceptions off, a throw would end the host's process;
+# - no source file of the module includes a header by a relative path, the one way
+#   around the layer folders that the build cannot see.
+#   check_module.sh MODULE EXPORTS_TXT SOURCE_ROOT
+set -eu
+module=$1; list=$2; root=$3
+fail=0
+expected=$(awk '{print $1}' "$list" | sort | tr '\n' ' ')
+defined=$(nm -D --defined-only "$module" | awk '{print $3}' | sort | tr '\n' ' ')
+if [ "$defined" != "$expected" ]; then
+  echo "defined symbols differ:"; echo " got:      $defined"; echo " expected: $expected"; fail=1
+fi
+undefined=$(nm -D --undefined-only "$module" | awk '{print $2}' | sed 's/@.*//')
+sqlite_calls=$(echo "$undefined" | grep '^sqlite3_' | sort | tr '\n' ' ')
+allowed="sqlite3_close sqlite3_errmsg sqlite3_free_table sqlite3_get_table sqlite3_open "
+if [ "$sqlite_calls" != "$allowed" ]; then
+  echo "SQLite calls differ:"; echo " got:      $sqlite_calls"; echo " expected: $allowed"; fail=1
+fi
+throwing=$(echo "$undefined" | grep -E '^_Zn[wa]|__throw_|__cxa_throw|__cxa_allocate_exception' || true)
+if [ -n "$throwing" ]; then
+  echo "the module calls C++ library functions that throw:"; echo "$throwing"; fail=1
+fi
+relative=$(cd "$root" && grep -n '#include "\.\.' base/* platform/* frame/* db/* actions/* blob/* plugin/* || true)
+if [ -n "$relative" ]; then
+  echo "relative includes bypass the layer folders:"; echo "$relative"; fail=1
+fi
+[ $fail = 0 ] && echo "1 passed, 0 failed" || { echo "0 passed, 1 failed"; exit 1; }
