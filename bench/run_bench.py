@@ -131,7 +131,7 @@ def main():
     bin_dir = os.path.abspath(args.bin)
     kivhost = os.path.join(bin_dir, "kivhost")
     floor = os.path.join(bin_dir, "kiv_floor")
-    shell = shutil.which("sqlite3")
+    shell = os.path.join(bin_dir, "sqlite3")  # the shell of the same pinned SQLite
     work = os.path.join(ROOT, "build", "bench", "work")
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
@@ -188,7 +188,7 @@ def main():
     outs = {c: os.path.join(work, f"query.{c}") for c in ("module", "floor", "shell", "python")}
     query_script = os.path.join(work, "query.sql")
     with open(query_script, "w") as f:
-        f.write(f'.mode list\n.separator "|" "\\r"\n{query};\n')
+        f.write(f'.mode list --escape off\n.separator "|" "\\r"\n{query};\n')
     def same_as_module(out):
         return lambda: None if digest(out) == digest(outs["module"]) else "record set differs from the module's"
     measure("query 1M rows", [
@@ -272,7 +272,7 @@ plot '{data}' using 2:xtic(1) title 'module (kivhost)', '' using 3 title 'sqlite
     except OSError:
         pass
     mem_gib = os.sysconf("SC_PAGE_SIZE") * os.sysconf("SC_PHYS_PAGES") / (1 << 30)
-    shell_version = subprocess.run([shutil.which("sqlite3"), "--version"], capture_output=True, text=True).stdout.split()[0]
+    shell_version = subprocess.run([os.path.join(os.path.abspath(args.bin), "sqlite3"), "--version"], capture_output=True, text=True).stdout.split()[0]
     micro = os.path.join(ROOT, "build", "micro_bench.txt")
     micro_text = open(micro).read().strip() if os.path.exists(micro) else "(not run)"
     notes = open(os.path.join(ROOT, "bench", "notes.md")).read()

@@ -1,11 +1,10 @@
-// ResultTable operations over sqlite3_get_table and sqlite3_free_table.
+// ResultTable operations over the engine's sqlite3_get_table and sqlite3_free_table.
 #include "db/result_table.h"
-
-#include <sqlite3.h>
 
 #include <cstring>
 
 #include "base/byte_buffer.h"
+#include "db/engine.h"
 
 namespace kiv::db {
 namespace {
@@ -41,16 +40,17 @@ ResultTable::~ResultTable() { ReleaseTable(*this); }
 bool QueryTable(ResultTable &table, DbHandle handle, const char *sql) noexcept {
   ReleaseTable(table);
   if (handle == nullptr) return false;
+  const Engine *engine = TheEngine();  // a handle means the engine is bound
   char **cells = nullptr;
   int rows = 0;
   int columns = 0;
-  if (sqlite3_get_table(handle, sql, &cells, &rows, &columns, nullptr) != SQLITE_OK) {
-    sqlite3_free_table(cells);
+  if (engine->get_table(handle, sql, &cells, &rows, &columns, nullptr) != SQLITE_OK) {
+    engine->free_table(cells);
     return false;
   }
   table.ColumnCount = columns;
   if (rows == 0) {
-    sqlite3_free_table(cells);
+    engine->free_table(cells);
     return true;
   }
   table.Cells = cells;
@@ -59,7 +59,7 @@ bool QueryTable(ResultTable &table, DbHandle handle, const char *sql) noexcept {
 }
 
 void ReleaseTable(ResultTable &table) noexcept {
-  if (table.RowCount != 0) sqlite3_free_table(table.Cells);
+  if (table.RowCount != 0) TheEngine()->free_table(table.Cells);  // cells mean a bound engine
   table.Cells = nullptr;
   table.ColumnCount = 0;
   table.RowCount = 0;

@@ -20,6 +20,12 @@ void *FindExport(void *module, const char *name) noexcept;
 // The folder of the running program, with a trailing separator; empty when unknown.
 std::string ExecutableFolder();
 
+// The SQLite library the module at `modulePath` (loaded as `module`) works with, and
+// its version: the file it found, or on Windows the file it tries first when it finds
+// none. The module binds SQLite only when it runs an action; this looks for it the same
+// way.
+std::string DescribeEngine(const std::string &modulePath, void *module);
+
 // Frees a block of host memory that the module put into a host text slot.
 void FreeHostBlock(void *block) noexcept;
 

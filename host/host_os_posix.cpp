@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string>
 
 #include "host/host_os.h"
 
@@ -29,6 +30,16 @@ std::string ExecutableFolder() {
   if (length <= 0) return {};
   std::string folder(path, static_cast<std::size_t>(length));
   return folder.substr(0, folder.rfind('/') + 1);
+}
+
+std::string DescribeEngine(const std::string &, void *module) {
+  // The module links libsqlite3.so; a symbol looked up through the module's handle is
+  // found in the libraries it was linked with.
+  const auto version = reinterpret_cast<const char *(*)()>(dlsym(module, "sqlite3_libversion"));
+  Dl_info where{};
+  if (version == nullptr || dladdr(reinterpret_cast<void *>(version), &where) == 0)
+    return "none found";
+  return std::string(where.dli_fname) + " (SQLite " + version() + ")";
 }
 
 void FreeHostBlock(void *block) noexcept { std::free(block); }

@@ -33,6 +33,44 @@ std::string ExecutableFolder() {
   return cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
 }
 
+namespace {
+
+// "path (SQLite x.y.z)" for a loaded sqlite3.dll, or empty when it lacks a function the
+// module needs.
+std::string Describe(HMODULE library) {
+  for (const char *name : {"sqlite3_open", "sqlite3_get_table", "sqlite3_free_table",
+                           "sqlite3_errmsg", "sqlite3_close"}) {
+    if (GetProcAddress(library, name) == nullptr) return {};
+  }
+  const auto version = reinterpret_cast<const char *(*)()>(
+      reinterpret_cast<void *>(GetProcAddress(library, "sqlite3_libversion")));
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(library, path, MAX_PATH);
+  return std::string(path, length < MAX_PATH ? length : 0) + " (SQLite " +
+         (version != nullptr ? version() : "?") + ")";
+}
+
+}  // namespace
+
+std::string DescribeEngine(const std::string &modulePath, void *) {
+  const auto cut = modulePath.find_last_of("\\/");
+  const std::string beside =
+      (cut == std::string::npos ? std::string() : modulePath.substr(0, cut + 1)) + "sqlite3.dll";
+  std::string found;
+  if (HMODULE library = LoadLibraryExA(beside.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+    found = Describe(library);
+    FreeLibrary(library);
+    if (!found.empty()) return found;
+  }
+  if (HMODULE library = LoadLibraryA("sqlite3.dll")) {
+    found = Describe(library);
+    FreeLibrary(library);
+    if (!found.empty()) return found + ", found by Windows' search, not beside the module";
+  }
+  return "none: tried " + beside +
+         " and Windows' search; every action answers \"Error: unable to open database\"";
+}
+
 void FreeHostBlock(void *block) noexcept {
   if (block != nullptr) GlobalFree(reinterpret_cast<HGLOBAL>(block));
 }

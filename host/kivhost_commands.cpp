@@ -121,7 +121,7 @@ int ListActions() {
   return 0;
 }
 
-int ShowIdentity(const ModuleApi &api) {
+int ShowIdentity(const ModuleApi &api, const std::string &modulePath) {
   HostTextSlot slots[3] = {0, 0, 0};
   api.qvInitPlugIn(0, &slots[0], &slots[1], &slots[2]);
   const char *labels[3] = {"title", "author", "description"};
@@ -130,6 +130,8 @@ int ShowIdentity(const ModuleApi &api) {
     std::printf("%s: %s\n", labels[i], EscapeForDisplay(text != nullptr ? text : "").c_str());
     FreeHostBlock(reinterpret_cast<void *>(slots[i]));
   }
+  std::printf("module: %s\n", modulePath.c_str());
+  std::printf("engine: %s\n", DescribeEngine(modulePath, api.module).c_str());
   return 0;
 }
 

@@ -24,7 +24,8 @@ void RegisterHost(const ModuleApi &api);
 std::optional<int32_t> ResolveAction(const std::string &action);
 
 int ListActions();
-int ShowIdentity(const ModuleApi &api);
+// The three identity texts, the module file and the SQLite library it works with.
+int ShowIdentity(const ModuleApi &api, const std::string &modulePath);
 int RunAction(const ModuleApi &api, int32_t action, const std::string &params,
               const RunOptions &options);
 int RunScript(const ModuleApi &api, const std::string &path);

@@ -65,7 +65,7 @@ int main(int argc, char **argv) {
   RegisterHost(api);
 
   if (command == "list") return ListActions();
-  if (command == "info") return ShowIdentity(api);
+  if (command == "info") return ShowIdentity(api, modulePath);
   if (command == "script") return RunScript(api, argv[arg]);
   const auto action = ResolveAction(argv[arg]);
   if (!action) return Usage((std::string("unknown action ") + argv[arg]).c_str());

@@ -1,7 +1,8 @@
-// The module's view of the operating system: host memory for the identity texts and the
-// files of the BLOB actions. Each contract is stated once here; platform_posix.cpp and
-// platform_win32.cpp implement it with the same signatures, and CMake picks one. Knows
-// nothing of hosts or SQLite.
+// The module's view of the operating system: host memory for the identity texts, the
+// files of the BLOB actions, file names for libraries that read them as UTF-8, and
+// loading a library from the module's own folder. Each contract is stated once here;
+// platform_posix.cpp and platform_win32.cpp implement it with the same signatures, and
+// CMake picks one. Knows nothing of hosts or SQLite.
 #pragma once
 
 #include <cstddef>
@@ -44,11 +45,20 @@ struct File {
 
 enum class IfMissing { Fail, Create };
 
+// A file another opener holds is tried this many more times, after waits of 25, 50,
+// ... 200 ms: 0.9 s in all.
+inline constexpr int kHeldFileRetries = 8;
+inline constexpr unsigned HeldFileWait(int attempt) {
+  return 25u * static_cast<unsigned>(attempt + 1);
+}
+
 // Opens the regular file `name` (a zero-terminated text, bytes passed unchanged) with no
 // sharing: no other opener is admitted while it is open. Asks for reading and writing
 // first and, when that is refused, once more for reading alone. A missing file fails or
-// is created empty, as `missing` says. Folders, devices and pipes are refused. The
-// result is not open when both attempts were refused.
+// is created empty, as `missing` says. Folders, devices and pipes are refused. A file
+// that another opener holds (a virus scanner, an image preview) is tried again a few
+// times over about a second, as SQLite does for its own files. The result is not open
+// when every attempt was refused.
 File OpenUnshared(const char *name, IfMissing missing) noexcept;
 
 // The file's size in bytes. False when it cannot be taken.
@@ -62,5 +72,33 @@ bool ReadFromStart(const File &file, char *buffer, std::size_t length,
 // Makes `bytes` the whole content of the file: one write at the start, then the file
 // is cut to their length. False when the write is refused or incomplete.
 bool ReplaceContent(const File &file, std::string_view bytes) noexcept;
+
+// --- File names for libraries that read a file name as UTF-8 (SQLite).
+
+// Room for any name of up to 399 bytes in UTF-8 (3 bytes a character at most).
+inline constexpr std::size_t kUtf8NameRoom = 1200;
+
+// Writes into `out` (zero-terminated) the name that such a library must be given to
+// reach the file that `name` means. On Windows `name` is meant in the ANSI code page:
+// a name that is pure ASCII or already valid UTF-8 is kept; any other is converted to
+// UTF-8, except when only the file that the raw bytes name (each invalid byte read as
+// U+FFFD, as such a library did before) exists, which is then kept reachable. Elsewhere
+// the bytes are kept. False when the name does not fit.
+bool FileNameAsUtf8(std::string_view name, char (&out)[kUtf8NameRoom]) noexcept;
+
+// --- Libraries loaded at run time.
+
+// Loads the library `fileName` from the folder of the module itself, else by the
+// system's normal search for it. Null when neither gives a library.
+void *OpenLibraryBesideModule(const char *fileName) noexcept;
+
+// The address of `name` in `library`, or null.
+void *FindSymbol(void *library, const char *name) noexcept;
+
+// Unloads a library from OpenLibraryBesideModule.
+void CloseLibrary(void *library) noexcept;
+
+// Waits `milliseconds` before going on.
+void PauseMilliseconds(unsigned milliseconds) noexcept;
 
 }  // namespace kiv::platform

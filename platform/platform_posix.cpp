@@ -1,7 +1,9 @@
 // The platform layer on POSIX systems. Host memory is calloc/free. Files: an
 // exclusive, non-blocking flock stands in for Windows' share mode 0 between our own
 // openers, and a file with no write permission bit is opened for reading only, like a
-// Windows file with the read-only attribute.
+// Windows file with the read-only attribute. File names are bytes, kept as they are;
+// libraries load with dlopen.
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,6 +11,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 
 #include "platform/platform.h"
 
@@ -25,14 +29,20 @@ bool LacksWritePermission(const char *name) {
   return stat(name, &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-// One open attempt: the descriptor of a regular file held under an exclusive lock, or -1.
-int OpenLocked(const char *name, int access, IfMissing missing) {
+// One open attempt: the descriptor of a regular file held under an exclusive lock, or
+// -1, with `*held` set when the lock is what another opener holds.
+int OpenLocked(const char *name, int access, IfMissing missing, bool *held) {
   int flags = access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // O_NONBLOCK: a FIFO never hangs us
   if (missing == IfMissing::Create) flags |= O_CREAT;
   const int fd = open(name, flags, 0666);
   if (fd < 0) return -1;
   struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    *held = errno == EWOULDBLOCK;
     close(fd);
     return -1;
   }
@@ -56,10 +66,15 @@ File::~File() {
 }
 
 File OpenUnshared(const char *name, IfMissing missing) noexcept {
-  int fd = -1;
-  if (!LacksWritePermission(name)) fd = OpenLocked(name, O_RDWR, missing);
-  if (fd < 0) fd = OpenLocked(name, O_RDONLY, missing);
-  return fd < 0 ? File() : File(fd);
+  for (int attempt = 0;; ++attempt) {
+    bool held = false;
+    int fd = -1;
+    if (!LacksWritePermission(name)) fd = OpenLocked(name, O_RDWR, missing, &held);
+    if (fd < 0) fd = OpenLocked(name, O_RDONLY, missing, &held);
+    if (fd >= 0) return File(fd);
+    if (!held || attempt == kHeldFileRetries) return File();
+    PauseMilliseconds(HeldFileWait(attempt));
+  }
 }
 
 bool FileSize(const File &file, std::uint64_t *size) noexcept {
@@ -95,6 +110,41 @@ bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
     done += static_cast<std::size_t>(put);
   }
   return ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+}
+
+bool FileNameAsUtf8(std::string_view name, char (&out)[kUtf8NameRoom]) noexcept {
+  if (name.size() >= kUtf8NameRoom) return false;
+  std::memcpy(out, name.data(), name.size());
+  out[name.size()] = '\0';
+  return true;
+}
+
+void *OpenLibraryBesideModule(const char *fileName) noexcept {
+  Dl_info self{};
+  if (dladdr(reinterpret_cast<void *>(&OpenLibraryBesideModule), &self) != 0 &&
+      self.dli_fname != nullptr) {
+    const char *slash = std::strrchr(self.dli_fname, '/');
+    char path[4096];
+    const std::size_t folder =
+        slash == nullptr ? 0 : static_cast<std::size_t>(slash - self.dli_fname) + 1;
+    if (folder + std::strlen(fileName) < sizeof path) {
+      std::memcpy(path, self.dli_fname, folder);
+      std::strcpy(path + folder, fileName);
+      if (void *library = dlopen(path, RTLD_NOW | RTLD_LOCAL)) return library;
+    }
+  }
+  return dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+}
+
+void *FindSymbol(void *library, const char *name) noexcept { return dlsym(library, name); }
+
+void CloseLibrary(void *library) noexcept { dlclose(library); }
+
+void PauseMilliseconds(unsigned milliseconds) noexcept {
+  timespec wait{static_cast<time_t>(milliseconds / 1000),
+                static_cast<long>(milliseconds % 1000) * 1000000L};
+  while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace kiv::platform

@@ -1,12 +1,17 @@
 #!/bin/sh
-# The shipped DLL exports exactly the Windows names of the export list (exports.txt,
-# which the build makes from include/kivsqlite3.h) and imports only KERNEL32.dll,
-# msvcrt.dll and sqlite3.dll; kivhost.exe and sqlite3.dll need nothing a Windows
-# machine lacks; the DLL has one version resource with the module's texts.
+# Checks on the shipped Windows binaries that no test program can make:
+# - KivSQLite3.dll exports exactly the Windows names of the export list (exports.txt,
+#   which the build makes from include/kivsqlite3.h);
+# - it imports only KERNEL32.dll and msvcrt.dll (SQLite is bound at run time), has no
+#   TLS directory, and each function it imports is one Windows XP SP3 had
+#   (windows-xp-sp3-imports.txt); sqlite3.dll likewise, but for the DLL names;
+# - kivhost.exe needs no DLL a Windows machine lacks;
+# - the DLL has one version resource with the module's texts.
 #   scripts/check-win32-binary.sh BIN_FOLDER EXPORTS_TXT
 set -eu
 bin=$1
 list=$2
+here=$(cd "$(dirname "$0")" && pwd)
 objdump=i686-w64-mingw32-objdump
 fail=0
 
@@ -17,17 +22,34 @@ if [ "$exports" != "$expected" ]; then
   echo "KivSQLite3.dll exports: $exports"; echo "expected:              $expected"; fail=1
 fi
 
-imports() { $objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort | tr '\n' ' '; }
-check_imports() {
-  got=$(imports "$bin/$1")
+dlls() { $objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | sort | tr '\n' ' '; }
+# "DLL function" for every function a binary imports.
+functions() {
+  $objdump -p "$1" | awk -F'\t' '/DLL Name:/ { split($0, a, ": "); dll = a[2]; next }
+    dll != "" && NF >= 3 && $2 ~ /^[0-9a-f]+$/ { n = split($3, b, " "); print dll " " b[n] }' | sort -u
+}
+check_dlls() {
+  got=$(dlls "$bin/$1")
   [ "$got" = "$2" ] || { echo "$1 imports: $got (expected: $2)"; fail=1; }
 }
-check_imports KivSQLite3.dll "KERNEL32.dll msvcrt.dll sqlite3.dll "
-check_imports sqlite3.dll "KERNEL32.dll msvcrt.dll "
-check_imports kivhost.exe "KERNEL32.dll msvcrt.dll "
+check_dlls KivSQLite3.dll "KERNEL32.dll msvcrt.dll "
+check_dlls sqlite3.dll "KERNEL32.dll msvcrt.dll "
+check_dlls kivhost.exe "KERNEL32.dll msvcrt.dll "
+for dll in KivSQLite3.dll sqlite3.dll; do
+  newer=$(functions "$bin/$dll" | grep -vxF -f "$here/windows-xp-sp3-imports.txt" || true)
+  if [ -n "$newer" ]; then
+    echo "$dll imports functions Windows XP SP3 lacks (or not yet listed):"; echo "$newer"; fail=1
+  else
+    echo "$dll: $(functions "$bin/$dll" | wc -l) imported functions, all present in Windows XP SP3"
+  fi
+done
+tls=$($objdump -p "$bin/KivSQLite3.dll" | sed -n 's/^Entry 9 \([0-9a-f]*\) .*Thread Storage Directory.*/\1/p')
+[ "$tls" = "00000000" ] || { echo "KivSQLite3.dll has a TLS directory ($tls)"; fail=1; }
 
 version=$(strings -el -n 3 "$bin/KivSQLite3.dll")
 for text in "Sqlite Database Handler" "KivSQLite 3" "1.0"; do
   echo "$version" | grep -qx "$text" || { echo "KivSQLite3.dll version resource lacks \"$text\""; fail=1; }
 done
+resources=$(echo "$version" | grep -c '^VS_VERSION_INFO$')
+[ "$resources" = 1 ] || { echo "KivSQLite3.dll has $resources version resources"; fail=1; }
 [ $fail = 0 ] && echo "1 passed, 0 failed" || { echo "0 passed, 1 failed"; exit 1; }

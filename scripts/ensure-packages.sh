@@ -5,11 +5,11 @@
 set -eu
 
 case "${1:-native}" in
-  native) packages="cmake make g++ binutils libsqlite3-dev sqlite3 libgtest-dev libgmock-dev googletest valgrind" ;;
-  asan)   packages="cmake make g++ binutils libsqlite3-dev sqlite3 libgtest-dev libgmock-dev googletest" ;;
-  fuzz)   packages="cmake make clang libclang-rt-14-dev libsqlite3-dev" ;;
-  bench)  packages="cmake make g++ libsqlite3-dev sqlite3 libbenchmark-dev python3 gnuplot-nox time" ;;
-  win32)  packages="cmake make binutils g++-mingw-w64-i686 googletest zip nodejs" ;;
+  native) packages="cmake make g++ binutils libgtest-dev libgmock-dev googletest valgrind" ;;
+  asan)   packages="cmake make g++ binutils libgtest-dev libgmock-dev googletest" ;;
+  fuzz)   packages="cmake make clang libclang-rt-14-dev" ;;
+  bench)  packages="cmake make g++ libbenchmark-dev python3 gnuplot-nox time strace" ;;
+  win32)  packages="cmake make binutils g++-mingw-w64-i686 googletest zip" ;;
   *) echo "ensure-packages: unknown set $1" >&2; exit 2 ;;
 esac
 
@@ -18,8 +18,11 @@ for p in $packages; do
   status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
   case "$status" in *"ok installed") ;; *) missing="$missing $p" ;; esac
 done
-# npm may come with Node.js rather than as a Debian package: any npm on the PATH will do.
-if [ "${1:-native}" = win32 ] && ! command -v npm >/dev/null 2>&1; then missing="$missing npm"; fi
+# Every build fetches SQLite's source from the npm registry (scripts/fetch-sqlite.sh):
+# any npm on the PATH will do, else curl fetches the package file itself.
+if ! command -v npm >/dev/null 2>&1 && ! command -v curl >/dev/null 2>&1; then
+  missing="$missing curl ca-certificates"
+fi
 [ -z "$missing" ] && exit 0
 
 if [ "$(id -u)" != 0 ]; then

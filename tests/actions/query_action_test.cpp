@@ -27,7 +27,8 @@ class QueryAction : public test::TestFolder {
   }
   // What the sqlite3 shell prints for `sql` in list mode with "|" and CR.
   std::string Shell(const std::string &sql) {
-    test::WriteBytes(Path("shell.sql"), ".mode list\n.separator \"|\" \"\\r\"\n" + sql + ";\n");
+    test::WriteBytes(Path("shell.sql"),
+                     ".mode list --escape off\n.separator \"|\" \"\\r\"\n" + sql + ";\n");
     const std::string command = std::string(SQLITE3_SHELL) + " -batch '" + Path("test.db") +
                                 "' < '" + Path("shell.sql") + "'";
     std::string out;
@@ -46,6 +47,17 @@ TEST_F(QueryAction, NullAndEmptyCellsAndABarInAValueGiveEighteenBytes) {
   EXPECT_EQ(text.size(), 18u);
   EXPECT_EQ(Query("SELECT count(*) FROM t"), "3\r");
   EXPECT_EQ(Query("SELECT id, name, note FROM t WHERE id > 9"), "");
+}
+
+TEST_F(QueryAction, EngineIsThePinnedSqliteWithTheWindowsBuildsFeatures) {
+  EXPECT_EQ(Query("SELECT sqrt(16), sqlite_version()"), "4.0|" SQLITE_VERSION "\r");
+  EXPECT_EQ(Shell("SELECT sqlite_version()"), SQLITE_VERSION "\r");  // the oracle is the same
+  const std::string options =
+      Query("SELECT group_concat(compile_options, ' ') FROM pragma_compile_options");
+  EXPECT_EQ(test::MissingFeatureOptions(options), std::vector<std::string>()) << options;
+  EXPECT_EQ(Query("CREATE VIRTUAL TABLE f USING fts5(a); INSERT INTO f VALUES('kiv sqlite');"
+                  "SELECT count(*) FROM f WHERE f MATCH 'sqlite'"),
+            "1\r");
 }
 
 TEST_F(QueryAction, StatementsWithoutRowsRunAndGiveNothing) {

@@ -4,7 +4,7 @@
 #include <sys/wait.h>
 #include <cstdio>
 
-#include "support/sqlite_probe.h"
+#include "support/sqlite_probe.h"  // sqlite3.h: the version the module must report
 #include "support/test_folder.h"
 
 namespace kiv {
@@ -49,10 +49,13 @@ TEST_F(Kivhost, ListShowsTheFourActionsAsRegistered) {
             "return_variable\"\n");
 }
 
-TEST_F(Kivhost, InfoShowsTheIdentityTexts) {
+TEST_F(Kivhost, InfoShowsTheIdentityTextsTheModuleAndItsEngine) {
+  const std::string bin = std::filesystem::path(KIVHOST_PATH).parent_path().string();
   EXPECT_EQ(Run("info").out,
             "title: KivSQLite 3 1.0\nauthor: KivSQLite3 developers\ndescription: Sqlite Database "
-            "Handler\n");
+            "Handler\nmodule: " +
+                bin + "/libKivSQLite3.so\nengine: " + bin +
+                "/libsqlite3.so (SQLite " SQLITE_VERSION ")\n");
 }
 
 TEST_F(Kivhost, RunPrintsVariablesAndRawWritesTheBytes) {

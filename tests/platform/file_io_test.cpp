@@ -1,9 +1,16 @@
-// The POSIX file stand-in keeps Windows' rules: no sharing, read-only files, one read,
-// one write, exact length.
+// The POSIX platform: the file stand-in keeps Windows' rules (no sharing, a file held by
+// another opener tried again for about a second, read-only files, one read, one write,
+// exact length), and libraries load from the module's own folder.
 #include "platform/platform.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include "support/test_folder.h"
 
@@ -26,6 +33,29 @@ TEST_F(FileIo, SecondOpenerIsRefusedWhileTheFirstHoldsTheFile) {
   EXPECT_FALSE(OpenUnshared(PathText("f"), IfMissing::Fail).IsOpen());
   first = File();
   EXPECT_TRUE(OpenUnshared(PathText("f"), IfMissing::Fail).IsOpen());
+}
+
+TEST_F(FileIo, FileHeldForAMomentIsOpenedOnceTheHolderLetsGo) {
+  test::WriteBytes(Path("f"), "abc");
+  const int holder = open(Path("f").c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  std::thread release([holder] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    close(holder);
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(OpenUnshared(PathText("f"), IfMissing::Fail).IsOpen());
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  release.join();
+}
+
+TEST(Libraries, OneBesideTheModuleIsFoundAndGivesItsSymbols) {
+  void *library = OpenLibraryBesideModule("libsqlite3.so");  // beside this test program
+  ASSERT_NE(library, nullptr);
+  EXPECT_NE(FindSymbol(library, "sqlite3_open"), nullptr);
+  EXPECT_EQ(FindSymbol(library, "no_such_function"), nullptr);
+  CloseLibrary(library);
+  EXPECT_EQ(OpenLibraryBesideModule("libno-such-library.so"), nullptr);
 }
 
 TEST_F(FileIo, MissingFileFailsOrIsCreatedEmpty) {

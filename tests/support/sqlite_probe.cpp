@@ -51,6 +51,18 @@ std::string IntegrityCheck(const std::string &path) {
   return Scalar(path, "PRAGMA integrity_check").value_or("(none)");
 }
 
+std::vector<std::string> MissingFeatureOptions(const std::string &options) {
+  std::vector<std::string> missing;
+  for (const char *option :
+       {"ENABLE_FTS3", "ENABLE_FTS4", "ENABLE_FTS5", "ENABLE_RTREE", "ENABLE_GEOPOLY",
+        "ENABLE_STMTVTAB", "ENABLE_DBPAGE_VTAB", "ENABLE_DBSTAT_VTAB", "ENABLE_BYTECODE_VTAB",
+        "ENABLE_CARRAY", "ENABLE_COLUMN_METADATA", "ENABLE_MATH_FUNCTIONS", "ENABLE_PERCENTILE",
+        "MAX_TRIGGER_DEPTH=100", "THREADSAFE=1"}) {
+    if (options.find(option) == std::string::npos) missing.emplace_back(option);
+  }
+  return missing;
+}
+
 Connection::Connection(const std::string &path) {
   EXPECT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
 }

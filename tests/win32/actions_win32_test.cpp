@@ -1,9 +1,13 @@
 // The four actions through the Windows DLL's real exports, under Windows' own file
-// rules: FILE_ATTRIBUTE_READONLY and share mode 0. Kept small: the emulated process is
-// slow, and large data stays in the native suite.
+// rules: FILE_ATTRIBUTE_READONLY, share mode 0, names in the ANSI code page. The program
+// runs from a folder without sqlite3.dll and loads the plug-in from another folder
+// (KIV_MODULE), as a host with a plug-in folder does. Kept small: the emulated process
+// is slow, and large data stays in the native suite.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include "support/module_host.h"
 #include "support/sqlite_probe.h"
@@ -13,6 +17,26 @@ namespace kiv {
 namespace {
 
 constexpr char kOk[] = "Ok";
+
+// `wide` in the ANSI code page, as a host sends a name.
+std::string Ansi(const std::wstring &wide) {
+  char bytes[MAX_PATH * 2];
+  const int n =
+      WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+  return std::string(bytes, n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+}
+
+// `wide` in UTF-8, as SQLite reads a file name.
+std::string Utf8(const std::wstring &wide) {
+  char bytes[MAX_PATH * 3];
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, bytes, sizeof bytes, nullptr, nullptr);
+  return std::string(bytes, n > 0 ? static_cast<std::size_t>(n - 1) : 0);
+}
+
+bool ExistsW(const std::wstring &name) {
+  return GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 class Win32Actions : public test::TestFolder {
  protected:
@@ -65,6 +89,62 @@ TEST_F(Win32Actions, ReadOnlyAttributeKeepsTargetAndStillLetsASourceBeRead) {
   EXPECT_EQ(Blob(4, "1", Path("ro.bin")), kOk);
   EXPECT_EQ(test::Scalar(db_, "SELECT img FROM pics WHERE id = 1"), "read-only");
   SetFileAttributesA(Path("ro.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(Win32Actions, EngineBesideThePlugInIsThePinnedSqliteWithItsFeatures) {
+  EXPECT_EQ(test::Answer(2, ":memory:|SELECT sqrt(16), sqlite_version()|r"),
+            "4.0|" SQLITE_VERSION "\r");
+  const std::string options = test::Answer(
+      2, ":memory:|SELECT group_concat(compile_options, ' ') FROM pragma_compile_options|r");
+  EXPECT_EQ(test::MissingFeatureOptions(options), std::vector<std::string>()) << options;
+}
+
+TEST_F(Win32Actions, AnsiNamedFoldersAndFilesAreTheFilesOfThoseNames) {
+  ASSERT_NE(GetACP(), static_cast<UINT>(CP_UTF8))
+      << "the test needs an ANSI code page other than UTF-8";
+  const std::wstring folder = std::wstring(folder_.wstring()) + L"\\J\u00fcrgen";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const std::string base = folder_.string() + "\\" + Ansi(L"J\u00fcrgen") + "\\";
+  const std::string db = base + Ansi(L"M\u00fcller.db");
+  ASSERT_NE(db.find('\xFC'), std::string::npos);  // the bytes a host sends, not UTF-8
+  EXPECT_EQ(test::Answer(1, db + "|CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); "
+                                 "INSERT INTO pics VALUES(1, NULL)|r"),
+            kOk);
+  EXPECT_TRUE(ExistsW(folder + L"\\M\u00fcller.db"));
+  EXPECT_FALSE(ExistsW(folder + L"\\M\ufffdller.db"));
+  // BLOB files in the same folder, named the same way.
+  test::WriteBytes(base + Ansi(L"Fot\u00f6.bin"), "photo bytes");
+  EXPECT_EQ(test::Answer(4, db + "|pics|img|1|" + base + Ansi(L"Fot\u00f6.bin") + "|r"), kOk);
+  EXPECT_EQ(test::Answer(3, db + "|pics|img|1|" + base + Ansi(L"K\u00f6pie.bin") + "|r"), kOk);
+  EXPECT_EQ(test::ReadBytes(base + Ansi(L"K\u00f6pie.bin")), "photo bytes");
+
+  // A database made before, when SQLite got the raw bytes and Windows read each invalid
+  // byte as U+FFFD (so only in a folder whose name SQLite could read), is still reached
+  // until a file of the meant name exists.
+  const std::wstring here = folder_.wstring();
+  test::Exec(Utf8(here + L"\\L\ufffdffler.db"), "CREATE TABLE t(a); INSERT INTO t VALUES('old')");
+  const std::string legacy = folder_.string() + "\\" + Ansi(L"L\u00f6ffler.db");
+  EXPECT_EQ(test::Answer(2, legacy + "|SELECT a FROM t|r"), "old\r");
+  EXPECT_FALSE(ExistsW(here + L"\\L\u00f6ffler.db"));
+  test::Exec(Utf8(here + L"\\L\u00f6ffler.db"), "CREATE TABLE t(a); INSERT INTO t VALUES('new')");
+  EXPECT_EQ(test::Answer(2, legacy + "|SELECT a FROM t|r"), "new\r");
+}
+
+TEST_F(Win32Actions, TargetHeldForAMomentIsWrittenOnceTheHolderLetsGo) {
+  test::Exec(
+      db_,
+      "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, x'CAFE')");
+  test::WriteBytes(Path("preview.bin"), "old");
+  HANDLE holder = CreateFileA(Path("preview.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  std::thread release([holder] {
+    Sleep(300);  // a virus scanner or an image preview lets go
+    CloseHandle(holder);
+  });
+  EXPECT_EQ(Blob(3, "1", Path("preview.bin")), kOk);
+  release.join();
+  EXPECT_EQ(test::ReadBytes(Path("preview.bin")), "\xCA\xFE");
 }
 
 TEST_F(Win32Actions, FileHeldWithoutSharingIsRefusedBothWays) {
