@@ -27,11 +27,13 @@ const char *RunCommand(std::string_view database, const char *sql) noexcept {
     answer = frame::kAnswerOpenFailed;
   } else if (!db::ExecSql(db.handle, sql)) {
     answer = frame::kAnswerCommandFailed;
-    db::AbandonTransaction(db.handle);  // a transaction the script began is not committed half done
-  } else {
-    // The action's own "commit" ends a transaction the script left open; the close sends
-    // a second one, which SQLite then refuses harmlessly. Both are part of the contract.
-    db::ExecSql(db.handle, db::kCommit);
+    // A transaction the script began is not committed half done by the close.
+    db::AbandonTransaction(db.handle);
+  } else if (!db::CommitTransaction(db.handle)) {
+    // The action's own "commit" ends a transaction the script left open (the close sends
+    // a second one, which SQLite then refuses harmlessly: both are part of the contract).
+    // When SQLite refuses it, nothing was stored, and the answer must say so.
+    answer = frame::kAnswerCommandFailed;
   }
   db::CloseDatabase(db.handle);
   return answer;
@@ -41,12 +43,13 @@ frame::Answer RunQuery(std::string_view database, const char *sql) noexcept {
   db::ScopedDatabase db;
   db::ResultTable table;
   frame::Answer answer = frame::kAnswerOpenFailed;
-  if (db::OpenDatabase(database, db.handle)) {
+  const bool opened = db::OpenDatabase(database, db.handle);
+  if (opened) {
     ByteBuffer text;
     if (!db::QueryTable(table, db.handle, sql)) {
       answer = ErrorAnswer(db::LastErrorText(db.handle));
-      db::AbandonTransaction(
-          db.handle);  // a transaction the script began is not committed half done
+      // A transaction the script began is not committed half done by the close.
+      db::AbandonTransaction(db.handle);
     } else if (!BuildRecordSetText(db::Cells(table), text)) {
       answer = frame::kAnswerQueryOutOfMemory;
     } else {
@@ -54,7 +57,13 @@ frame::Answer RunQuery(std::string_view database, const char *sql) noexcept {
     }
   }
   db::ReleaseTable(table);
-  db::CloseDatabase(db.handle);
+  // The query's only "commit" is the close's: a transaction the script left open that
+  // SQLite refuses to commit turns the answer into SQLite's message for the refusal.
+  ByteBuffer refusal;
+  if (!db::CloseDatabase(db.handle, opened ? &refusal : nullptr)) {
+    answer = refusal.empty() ? frame::Answer(frame::kAnswerQueryOutOfMemory)
+                             : ErrorAnswer(refusal.view());
+  }
   return answer;
 }
 

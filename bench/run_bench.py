@@ -50,6 +50,14 @@ import sqlite3, sys
 for _ in range(1000):
     con = sqlite3.connect(sys.argv[1]); con.execute(sys.argv[2]); con.commit(); con.close()
 """
+PY_QUERIES = """
+import sqlite3, sys
+for _ in range(1000):
+    con = sqlite3.connect(sys.argv[1])
+    rows = con.execute(sys.argv[2]).fetchall()
+    out = ''.join('|'.join('' if v is None else str(v) for v in row) + '\\r' for row in rows)
+    con.close()
+"""
 PY_QUERY = """
 import sqlite3, sys
 con = sqlite3.connect(sys.argv[1])
@@ -183,6 +191,34 @@ def main():
         ("shell", lambda: ([shell, "-batch"], shell_script), rows_grew, count_now),
         ("python", lambda: (python_cmd(PY_CMD, cmd_db, sql),), rows_grew, count_now)])
 
+    # 1,000 small queries, each with open, pragmas, commit and close: a query writes
+    # nothing now, where the old opening (the floor's) wrote the file's header each time.
+    small = "SELECT a, b FROM t WHERE rowid = 7"
+    small_script = os.path.join(work, "queries.sql")
+    with open(small_script, "w") as f:
+        f.write("".join(f".open {cmd_db}\n{small};\n" for _ in range(1000)))
+    measure("1000 queries", [
+        ("module", lambda: ([kivhost, "run", "--repeat", "1000", "2", f"{cmd_db}|{small}|res"],), nothing, nothing),
+        ("floor", lambda: ([floor, "queries", cmd_db, small, "1000"],), nothing, nothing),
+        ("shell", lambda: ([shell, "-batch"], small_script), nothing, nothing),
+        ("python", lambda: (python_cmd(PY_QUERIES, cmd_db, small),), nothing, nothing)])
+
+    # Disk syncs of one action, counted with strace: module and floor.
+    syncs = {}
+    strace = shutil.which("strace")
+    if strace:
+        trace = os.path.join(work, "syncs.txt")
+        def count_syncs(cmd):
+            subprocess.run([strace, "-f", "-qq", "-e", "trace=fsync,fdatasync", "-o", trace, *cmd],
+                           stdout=subprocess.DEVNULL, check=True)
+            with open(trace) as t:
+                return sum(1 for line in t if "sync(" in line)
+        syncs = {("command", "module"): count_syncs([kivhost, "run", "1", f"{cmd_db}|{sql}|res"]),
+                 ("command", "floor"): count_syncs([floor, "cmd", cmd_db, sql, "1"]),
+                 ("query", "module"): count_syncs([kivhost, "run", "2", f"{cmd_db}|{small}|res"]),
+                 ("query", "floor"): count_syncs([floor, "queries", cmd_db, small, "1"])}
+        print("  disk syncs per action: " + ", ".join(f"{w} {c} {n}" for (w, c), n in syncs.items()), flush=True)
+
     # The query action on 1,000,000 rows.
     query = "SELECT id, name, score, note FROM big"
     outs = {c: os.path.join(work, f"query.{c}") for c in ("module", "floor", "shell", "python")}
@@ -218,10 +254,10 @@ def main():
             ("shell", lambda: ([shell, blob_db, f"SELECT writefile('{out}', b) FROM blobs WHERE rowid = 1"],), written, remove),
             ("python", lambda: (python_cmd(PY_GET, blob_db, out),), written, remove)])
 
-    report(results, args, text_mib, time.perf_counter() - t0)
+    report(results, syncs, args, text_mib, time.perf_counter() - t0)
 
 
-def report(results, args, text_mib, total):
+def report(results, syncs, args, text_mib, total):
     by = {(w, c): (t, p) for w, c, t, p in results}
     workloads = list(dict.fromkeys(w for w, _, _, _ in results))
     med = lambda w, c: statistics.median(by[(w, c)][0])
@@ -233,6 +269,11 @@ def report(results, args, text_mib, total):
             lines.append(f"| {w} | {c} | {med(w, c):.3f} | {min(times):.3f}-{max(times):.3f} | "
                          f"{med(w, c) / med(w, 'floor'):.2f} | {med(w, c) / med(w, 'shell'):.2f} | "
                          f"{med(w, c) / med(w, 'python'):.2f} | {max(peaks):.0f} |")
+    if syncs:
+        lines += ["", "| disk syncs (fsync, fdatasync) of one action | module | floor (old opening) |",
+                  "|---|---:|---:|"]
+        for w in ("command", "query"):
+            lines.append(f"| {w} | {syncs[(w, 'module')]} | {syncs[(w, 'floor')]} |")
     table = "\n".join(lines)
     print("\n" + table)
     print(f"\nrecord-set text: {text_mib:.1f} MiB; whole run {total:.0f} s")
@@ -281,12 +322,13 @@ plot '{data}' using 2:xtic(1) title 'module (kivhost)', '' using 3 title 'sqlite
                 "Written by `make bench` (bench/run_bench.py) from one run; the notes at the end are "
                 "bench/notes.md. Timings on this kind of machine are noisy: compare the ratios.\n\n"
                 f"Machine: {cpu}, {os.cpu_count()} cores, {mem_gib:.0f} GiB, {platform.platform()}; "
-                f"SQLite {sqlite3.sqlite_version} (Debian's library, used by module, floor and Python), "
-                f"shell {shell_version}, Python {platform.python_version()}; {args.reps} repetitions each; "
+                f"SQLite {shell_version} (the pinned source, used by module, floor and shell), "
+                f"Python {platform.python_version()} with SQLite {sqlite3.sqlite_version}; {args.reps} repetitions each; "
                 f"record-set text {text_mib:.1f} MiB; whole run {total:.0f} s.\n\n"
                 "Contenders: **module** is kivhost loading libKivSQLite3.so (`run --repeat 1000` for the "
-                "commands, so one process start is spread over them); **floor** is bench/floor.c, the "
-                "module's exact SQLite calls with nothing around them; **shell** is the sqlite3 shell "
+                "commands and small queries, so one process start is spread over them); **floor** is "
+                "bench/floor.c, the module's SQLite calls with nothing around them, opening as the module "
+                "did before (the cache-size pragma sent on every open); **shell** is the sqlite3 shell "
                 "(list mode with \"|\" and CR, `.open` per command, `readfile()`/`writefile()`); "
                 "**python** is Python's sqlite3 (the same text built in Python, a bound BLOB parameter). "
                 "Every contender's output was checked equal (record-set bytes, stored BLOB, written file, "

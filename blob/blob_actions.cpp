@@ -16,6 +16,10 @@
 namespace kiv::blob {
 namespace {
 
+// The longest SQL text SQLite accepts as one statement (its SQLITE_MAX_SQL_LENGTH, which
+// our builds keep at SQLite's default).
+constexpr std::uint64_t kLongestSql = 1000000000;
+
 std::size_t TotalSize(std::initializer_list<std::string_view> pieces) noexcept {
   std::size_t size = 0;
   for (const std::string_view piece : pieces) size += piece.size();
@@ -57,36 +61,50 @@ bool FetchValue(db::ResultTable &table, db::DbHandle handle, const BlobAddress &
   return HexToBlob(quoted, value);
 }
 
-// Makes `value` the whole content of the file `target`, created when missing.
-bool WriteTarget(const char *target, const ByteBuffer &value) noexcept {
-  const platform::File file = platform::OpenUnshared(target, platform::IfMissing::Create);
-  return file.IsOpen() && platform::ReplaceContent(file, value.view());
+// Makes `value` the whole content of the file `target`, created when missing. False,
+// with the file as it was (a file this made is removed again), when it cannot be opened
+// or written, or when it is the open database itself.
+bool WriteTarget(const char *target, const char *database, const ByteBuffer &value) noexcept {
+  platform::File file = platform::OpenUnshared(target, platform::IfMissing::Create);
+  if (!file.IsOpen()) return false;
+  if (platform::SameFile(file, database) || !platform::ReplaceContent(file, value.view())) {
+    platform::CloseDiscardingCreated(file, target);
+    return false;
+  }
+  return true;
 }
+
+// What became of building the UPDATE statement.
+enum class Built { kStatement, kUnreadable, kTooLarge };
 
 // Builds the UPDATE statement around the whole content of `source`: the file is read
 // with one read straight into the second half of the digits' room and expanded to hex
-// in place, so the content is never held twice. False when the file cannot be opened
-// or read, or memory is short; nothing is then sent.
-bool BuildUpdateStatement(const BlobAddress &address, const char *source,
-                          ByteBuffer &statement) noexcept {
+// in place, so the content is never held twice. kUnreadable when the file cannot be
+// opened or read or is the open database itself; kTooLarge when the statement would be
+// longer than SQLite accepts as one SQL text (checked before reading) or memory for it
+// is short. Nothing is sent either way.
+Built BuildUpdateStatement(const BlobAddress &address, const char *source, const char *database,
+                           ByteBuffer &statement) noexcept {
   platform::File file = platform::OpenUnshared(source, platform::IfMissing::Fail);
   std::uint64_t size = 0;
-  if (!file.IsOpen() || !platform::FileSize(file, &size)) return false;
+  if (!file.IsOpen() || platform::SameFile(file, database) || !platform::FileSize(file, &size))
+    return Built::kUnreadable;
   const std::initializer_list<std::string_view> head = {"UPDATE [", address.table, "] SET [",
                                                         address.column, "]=X'"};
   const std::initializer_list<std::string_view> tail = {"' WHERE rowid=", address.rowId.view()};
   const std::size_t frame = TotalSize(head) + TotalSize(tail);
-  if (size > (SIZE_MAX - frame - 1) / 2) return false;
+  if (size > (kLongestSql - frame) / 2) return Built::kTooLarge;
   const auto length = static_cast<std::size_t>(size);
-  if (!statement.Resize(frame + 2 * length)) return false;
+  if (!statement.Resize(frame + 2 * length)) return Built::kTooLarge;
   char *digits = statement.data() + TotalSize(head);
   std::size_t received = 0;
-  if (!platform::ReadFromStart(file, digits + length, length, &received)) return false;
+  if (!platform::ReadFromStart(file, digits + length, length, &received)) return Built::kUnreadable;
   file = platform::File();  // closed before the statement runs
   PutPieces(statement.data(), head);
   WriteHex(reinterpret_cast<const unsigned char *>(digits + length), received, digits);
   PutPieces(digits + 2 * received, tail);
-  return statement.Resize(frame + 2 * received);
+  statement.Resize(frame + 2 * received);  // no larger: cannot fail
+  return Built::kStatement;
 }
 
 }  // namespace
@@ -128,7 +146,7 @@ const char *RunBlobGet(std::string_view database, std::string_view tableName,
     ByteBuffer value;
     if (!FetchValue(table, db.handle, address, value)) {
       answer = frame::kAnswerBlobSelectFailed;
-    } else if (!WriteTarget(target.data(), value)) {
+    } else if (!WriteTarget(target.data(), database.data(), value)) {
       answer = frame::kAnswerWriteFileFailed;
     }
   }
@@ -148,10 +166,16 @@ const char *RunBlobPut(std::string_view database, std::string_view table, std::s
     answer = frame::kAnswerBlobUpdateFailed;
   } else {
     ByteBuffer statement;
-    if (!BuildUpdateStatement(address, source.data(), statement)) {
-      answer = frame::kAnswerReadFileFailed;
-    } else if (!db::ExecSql(db.handle, statement.c_str())) {
-      answer = frame::kAnswerBlobUpdateFailed;
+    switch (BuildUpdateStatement(address, source.data(), database.data(), statement)) {
+      case Built::kUnreadable:
+        answer = frame::kAnswerReadFileFailed;
+        break;
+      case Built::kTooLarge:
+        answer = frame::kAnswerBlobUpdateFailed;
+        break;
+      case Built::kStatement:
+        if (!db::ExecSql(db.handle, statement.c_str())) answer = frame::kAnswerBlobUpdateFailed;
+        break;
     }
   }
   db::CloseDatabase(db.handle);

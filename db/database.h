@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "base/byte_buffer.h"
+
 struct sqlite3;
 
 namespace kiv::db {
@@ -16,6 +18,8 @@ namespace kiv::db {
 // The connection of one action; null means none.
 using DbHandle = sqlite3 *;
 
+inline constexpr char kCacheSizeQuery[] = "PRAGMA default_cache_size";
+inline constexpr char kCacheSize[] = "20000";
 inline constexpr char kCacheSizePragma[] = "PRAGMA default_cache_size = 20000";
 inline constexpr char kTempStorePragma[] = "PRAGMA temp_store = 2";
 inline constexpr char kCommit[] = "commit";
@@ -24,25 +28,40 @@ inline constexpr char kRollback[] = "rollback";
 inline constexpr std::size_t kLongestDatabaseName = 399;
 
 // Opens `name` into `handle` (sqlite3_open; a missing file is created) and, whenever a
-// connection came back, sends the two pragmas, ignoring their outcome. True when the
-// open succeeded; `handle` may be set either way and must go through CloseDatabase. The
-// name ends at its first NUL. A name longer than 399 bytes is refused without opening
-// anything: opened shortened, it would open or create another file.
+// connection came back, gives it the module's two settings, ignoring their outcome: the
+// stored cache size is read first, and "PRAGMA default_cache_size = 20000" is sent only
+// when it differs, because sending it rewrites the file's header each time (a write
+// transaction that a mere query would otherwise make, and that makes two readers lock
+// each other out); then "PRAGMA temp_store = 2". True when the open succeeded; `handle`
+// may be set either way and must go through CloseDatabase. The name ends at its first
+// NUL. A name longer than 399 bytes is refused without opening anything: opened
+// shortened, it would open or create another file.
 bool OpenDatabase(std::string_view name, DbHandle &handle) noexcept;
 
-// Sends "commit" (outcome ignored), closes the connection and sets `handle` to none.
-// Does nothing for a none handle.
-void CloseDatabase(DbHandle &handle) noexcept;
+// Sends "commit" to end a transaction the script's SQL left open. True when it
+// committed, or when SQLite refused it only because no transaction was open. False when
+// SQLite refused to commit (a lock a reader holds, a deferred constraint): the
+// transaction is then rolled back, and `refusal`, when given, receives SQLite's message
+// for the refusal (empty only when memory for it was short). An "Ok" must never hide a
+// commit that did not happen.
+bool CommitTransaction(DbHandle &handle, ByteBuffer *refusal = nullptr) noexcept;
+
+// Sends "commit", closes the connection and sets `handle` to none. Without `refusal` the
+// outcome of the commit is ignored (a connection whose open failed refuses it too).
+// With it, the commit is CommitTransaction's, and what it returned is returned. Does
+// nothing (true) for a none handle.
+bool CloseDatabase(DbHandle &handle, ByteBuffer *refusal = nullptr) noexcept;
 
 // Runs the zero-terminated SQL text `sql` (every statement in it, in order) and throws
 // any rows away. True when SQLite reported success; false otherwise, and for a none
 // handle, where SQLite is not called.
 bool ExecSql(DbHandle handle, const char *sql) noexcept;
 
-// Sends "rollback" (outcome ignored): ends a transaction that a script's failing SQL
-// left open, so that the close does not commit it half done. Without one, SQLite
-// refuses it harmlessly.
-void AbandonTransaction(DbHandle handle) noexcept;
+// Sends "rollback": ends a transaction that a script's failing SQL left open, so that
+// the close does not commit it half done. Without one, SQLite refuses it harmlessly.
+// When SQLite cannot even roll back (memory ran out), the connection is closed at once,
+// without the close's "commit" (closing rolls back), and `handle` is set to none.
+void AbandonTransaction(DbHandle &handle) noexcept;
 
 // SQLite's message for the last failure on the connection, at most 16 MiB, valid until
 // the next call on the connection; empty when SQLite gives none or the handle is none.

@@ -31,10 +31,13 @@ void FreeHostBlock(void *block) noexcept;
 struct File {
   static constexpr intptr_t kNoFile = -1;
   intptr_t native = kNoFile;
+  bool created = false;  // this open made the file
 
   File() noexcept = default;
-  explicit File(intptr_t handle) noexcept : native(handle) {}
-  File(File &&other) noexcept : native(other.native) { other.native = kNoFile; }
+  File(intptr_t handle, bool made) noexcept : native(handle), created(made) {}
+  File(File &&other) noexcept : native(other.native), created(other.created) {
+    other.native = kNoFile;
+  }
   File &operator=(File &&other) noexcept;
   File(const File &) = delete;
   File &operator=(const File &) = delete;
@@ -69,9 +72,20 @@ bool FileSize(const File &file, std::uint64_t *size) noexcept;
 bool ReadFromStart(const File &file, char *buffer, std::size_t length,
                    std::size_t *received) noexcept;
 
-// Makes `bytes` the whole content of the file: one write at the start, then the file
-// is cut to their length. False when the write is refused or incomplete.
+// Makes `bytes` the whole content of the file: room for them is secured first (the file
+// grown to their length where it is shorter), so that a full disk refuses before any
+// old byte is overwritten and leaves the old content whole; then one write at the
+// start, and the file cut to their length. False when room, the write or the cut is
+// refused.
 bool ReplaceContent(const File &file, std::string_view bytes) noexcept;
+
+// Closes `file`, and removes the file `name` when this open created it: a failed action
+// leaves no new file behind.
+void CloseDiscardingCreated(File &file, const char *name) noexcept;
+
+// True when the open `file` is the file `name` names (any other name for it included:
+// a link, another path). The BLOB actions refuse the open database as their file.
+bool SameFile(const File &file, const char *name) noexcept;
 
 // --- File names for libraries that read a file name as UTF-8 (SQLite).
 

@@ -30,11 +30,15 @@ bool LacksWritePermission(const char *name) {
 }
 
 // One open attempt: the descriptor of a regular file held under an exclusive lock, or
-// -1, with `*held` set when the lock is what another opener holds.
-int OpenLocked(const char *name, int access, IfMissing missing, bool *held) {
-  int flags = access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // O_NONBLOCK: a FIFO never hangs us
-  if (missing == IfMissing::Create) flags |= O_CREAT;
-  const int fd = open(name, flags, 0666);
+// -1, with `*held` set when the lock is what another opener holds. `*created` tells
+// whether this attempt made the file.
+int OpenLocked(const char *name, int access, IfMissing missing, bool *held, bool *created) {
+  const int flags = access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;  // a FIFO never hangs us
+  int fd = open(name, flags);
+  if (fd < 0 && errno == ENOENT && missing == IfMissing::Create) {
+    fd = open(name, flags | O_CREAT | O_EXCL, 0666);
+    *created = fd >= 0;
+  }
   if (fd < 0) return -1;
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -42,6 +46,8 @@ int OpenLocked(const char *name, int access, IfMissing missing, bool *held) {
     return -1;
   }
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (*created) unlink(name);
+    *created = false;
     *held = errno == EWOULDBLOCK;
     close(fd);
     return -1;
@@ -56,6 +62,7 @@ File &File::operator=(File &&other) noexcept {
   if (this != &other) {
     if (IsOpen()) close(static_cast<int>(native));
     native = other.native;
+    created = other.created;
     other.native = kNoFile;
   }
   return *this;
@@ -68,10 +75,11 @@ File::~File() {
 File OpenUnshared(const char *name, IfMissing missing) noexcept {
   for (int attempt = 0;; ++attempt) {
     bool held = false;
+    bool created = false;
     int fd = -1;
-    if (!LacksWritePermission(name)) fd = OpenLocked(name, O_RDWR, missing, &held);
-    if (fd < 0) fd = OpenLocked(name, O_RDONLY, missing, &held);
-    if (fd >= 0) return File(fd);
+    if (!LacksWritePermission(name)) fd = OpenLocked(name, O_RDWR, missing, &held, &created);
+    if (fd < 0) fd = OpenLocked(name, O_RDONLY, missing, &held, &created);
+    if (fd >= 0) return File(fd, created);
     if (!held || attempt == kHeldFileRetries) return File();
     PauseMilliseconds(HeldFileWait(attempt));
   }
@@ -101,6 +109,14 @@ bool ReadFromStart(const File &file, char *buffer, std::size_t length,
 
 bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
   const int fd = static_cast<int>(file.native);
+  struct stat info {};
+  if (fstat(fd, &info) != 0) return false;
+  const auto size = static_cast<off_t>(bytes.size());
+  if (size > info.st_size && posix_fallocate(fd, 0, size) != 0) {
+    if (ftruncate(fd, info.st_size) != 0) {  // whatever was added goes; the old bytes stay
+    }
+    return false;
+  }
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t put =
@@ -109,7 +125,19 @@ bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
     if (put <= 0) return false;
     done += static_cast<std::size_t>(put);
   }
-  return ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
+  return ftruncate(fd, size) == 0;
+}
+
+void CloseDiscardingCreated(File &file, const char *name) noexcept {
+  if (file.IsOpen() && file.created) unlink(name);  // while still ours: nobody reopened it
+  file = File();
+}
+
+bool SameFile(const File &file, const char *name) noexcept {
+  struct stat open {};
+  struct stat named {};
+  return fstat(static_cast<int>(file.native), &open) == 0 && stat(name, &named) == 0 &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 bool FileNameAsUtf8(std::string_view name, char (&out)[kUtf8NameRoom]) noexcept {

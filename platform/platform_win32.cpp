@@ -95,6 +95,7 @@ File &File::operator=(File &&other) noexcept {
   if (this != &other) {
     if (IsOpen()) CloseHandle(AsHandle(native));
     native = other.native;
+    created = other.created;
     other.native = kNoFile;
   }
   return *this;
@@ -121,7 +122,8 @@ File OpenUnshared(const char *name, IfMissing missing) noexcept {
           CreateFileA(name, GENERIC_READ, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     if (handle != INVALID_HANDLE_VALUE) {
-      File file(reinterpret_cast<intptr_t>(handle));
+      const bool created = missing == IfMissing::Create && GetLastError() != ERROR_ALREADY_EXISTS;
+      File file(reinterpret_cast<intptr_t>(handle), created);
       // Consoles, pipes and other devices could block a read for ever: only disk files.
       if (GetFileType(handle) != FILE_TYPE_DISK) return File();
       return file;
@@ -154,14 +156,48 @@ bool ReadFromStart(const File &file, char *buffer, std::size_t length,
 bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
   if (bytes.size() > MAXDWORD) return false;
   const HANDLE handle = AsHandle(file.native);
-  if (SetFilePointer(handle, 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+  LARGE_INTEGER old{};
+  LARGE_INTEGER size{};
+  size.QuadPart = static_cast<LONGLONG>(bytes.size());
+  if (!GetFileSizeEx(handle, &old)) return false;
+  // Growing the file to its new length reserves the disk space (files are not sparse),
+  // so a full disk refuses here, before any old byte is overwritten.
+  if (size.QuadPart > old.QuadPart &&
+      (!SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))) {
+    if (SetFilePointerEx(handle, old, nullptr, FILE_BEGIN)) SetEndOfFile(handle);
+    return false;
+  }
+  const LARGE_INTEGER start{};
   DWORD written = 0;
+  if (!SetFilePointerEx(handle, start, nullptr, FILE_BEGIN)) return false;
   if (!bytes.empty() &&
       (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
        written != bytes.size())) {
     return false;
   }
-  return SetEndOfFile(handle) != 0;
+  return SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
+}
+
+void CloseDiscardingCreated(File &file, const char *name) noexcept {
+  const bool created = file.IsOpen() && file.created;
+  file = File();  // a file open without sharing cannot be deleted
+  if (created) DeleteFileA(name);
+}
+
+bool SameFile(const File &file, const char *name) noexcept {
+  // The file SQLite holds open is refused by the share mode before this is asked; other
+  // names for a file are compared by volume and file index.
+  const HANDLE other = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (other == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION a{};
+  BY_HANDLE_FILE_INFORMATION b{};
+  const bool same = GetFileInformationByHandle(AsHandle(file.native), &a) &&
+                    GetFileInformationByHandle(other, &b) &&
+                    a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+                    a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+  CloseHandle(other);
+  return same;
 }
 
 bool FileNameAsUtf8(std::string_view name, char (&out)[kUtf8NameRoom]) noexcept {

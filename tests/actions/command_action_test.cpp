@@ -51,6 +51,30 @@ TEST_F(CommandAction, FailureInsideTheScriptsTransactionLeavesNothingBehind) {
   EXPECT_EQ(test::IntegrityCheck(Path("a.db")), "ok");
 }
 
+TEST_F(CommandAction, CommitSqliteRefusesIsAnErrorAndKeepsNothingOfTheTransaction) {
+  test::Exec(Path("a.db"),
+             "CREATE TABLE t(a); CREATE TABLE parent(id INTEGER PRIMARY KEY);"
+             "CREATE TABLE child(p REFERENCES parent(id) DEFERRABLE INITIALLY DEFERRED)");
+  {
+    test::Connection reader(Path("a.db"));  // holds a read transaction: no commit can finish
+    ASSERT_TRUE(reader.Exec("BEGIN; SELECT count(*) FROM t"));
+    EXPECT_EQ(Run("a.db", "BEGIN; INSERT INTO t VALUES(3)"), kFailed);
+    EXPECT_EQ(test::Answer(2, Path("a.db") + "|BEGIN; INSERT INTO t VALUES(4)|r"),
+              "Error: database is locked");
+    ASSERT_TRUE(reader.Exec("COMMIT"));
+  }
+  const std::string orphan = "PRAGMA foreign_keys = ON; BEGIN; INSERT INTO child VALUES(99)";
+  EXPECT_EQ(Run("a.db", orphan), kFailed);  // the deferred constraint refuses the commit
+  EXPECT_EQ(test::Answer(2, Path("a.db") + "|" + orphan + "|r"),
+            "Error: FOREIGN KEY constraint failed");
+  EXPECT_EQ(Rows("SELECT (SELECT count(*) FROM t) || (SELECT count(*) FROM child)"), "00");
+  // The plain cases answer as before: nothing left open, and a transaction that commits.
+  EXPECT_EQ(Run("a.db", "INSERT INTO t VALUES(1)"), kOk);
+  EXPECT_EQ(Run("a.db", "BEGIN; INSERT INTO t VALUES(2)"), kOk);
+  EXPECT_EQ(test::Answer(2, Path("a.db") + "|BEGIN; INSERT INTO t VALUES(5)|r"), "");
+  EXPECT_EQ(Rows("SELECT group_concat(a) FROM t"), "1,2,5");
+}
+
 TEST_F(CommandAction, StatementsBeforeAFailureOutsideATransactionKeepTheirEffect) {
   test::Exec(Path("a.db"), "CREATE TABLE t(a UNIQUE)");
   EXPECT_EQ(Run("a.db", "INSERT INTO t VALUES(1); INSERT INTO t VALUES(1)"), kFailed);

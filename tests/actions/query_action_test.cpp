@@ -2,6 +2,10 @@
 // shell in list mode ("|" between cells, CR after each row), and every answer text.
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 
@@ -107,6 +111,25 @@ TEST_F(QueryAction, NotADatabaseAnswersSqlitesMessage) {
   test::WriteBytes(Path("junk.db"), std::string(4096, 'j'));
   EXPECT_EQ(Query("SELECT 1 FROM sqlite_master", "junk.db"), "Error: file is not a database");
   EXPECT_EQ(test::ReadBytes(Path("junk.db")), std::string(4096, 'j'));
+}
+
+TEST_F(QueryAction, QueryOfAFileThatHoldsTheCacheSizeWritesNothing) {
+  test::Exec(Path("test.db"), "PRAGMA default_cache_size = 20000");
+  const std::string before = test::ReadBytes(Path("test.db"));
+  struct stat old {};
+  ASSERT_EQ(stat(Path("test.db").c_str(), &old), 0);
+  // A write would need the rollback journal: watch the folder for its creation.
+  const int watch = inotify_init1(IN_NONBLOCK);
+  ASSERT_GE(inotify_add_watch(watch, folder_.c_str(), IN_CREATE), 0);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Query("SELECT count(*) FROM t"), "3\r");
+  char events[4096];
+  EXPECT_LE(read(watch, events, sizeof events), 0) << "a file was created: a write transaction";
+  close(watch);
+  struct stat now {};
+  ASSERT_EQ(stat(Path("test.db").c_str(), &now), 0);
+  EXPECT_EQ(now.st_mtim.tv_sec, old.st_mtim.tv_sec);
+  EXPECT_EQ(now.st_mtim.tv_nsec, old.st_mtim.tv_nsec);
+  EXPECT_TRUE(test::ReadBytes(Path("test.db")) == before);
 }
 
 TEST_F(QueryAction, ExclusiveLockElsewhereAnswersAtOnce) {

@@ -18,12 +18,13 @@ class StatementTrace : public test::TestFolder {
     TestFolder::SetUp();
     qvRegisterPlugIn(&host::RecordAction, 0, 0, &host::RecordVariable);
     test::Exec(Path("a.db"),
-               "CREATE TABLE t(a); CREATE TABLE pics(img); INSERT INTO pics VALUES(1)");
+               "PRAGMA default_cache_size = 20000; CREATE TABLE t(a); CREATE TABLE pics(img);"
+               "INSERT INTO pics VALUES(1)");
     host::TheHostRecord().sets.clear();
   }
   std::string LastAnswer() { return host::TheHostRecord().sets.back().value.value_or(""); }
   Calls Opened() {
-    return {"open:" + Path("a.db"), "PRAGMA default_cache_size = 20000", "PRAGMA temp_store = 2"};
+    return {"open:" + Path("a.db"), "PRAGMA default_cache_size", "PRAGMA temp_store = 2"};
   }
   static Calls Plus(Calls a, const Calls &b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -84,14 +85,21 @@ TEST_F(StatementTrace, BlobGetOfATextValueAsksForItsBytes) {
   EXPECT_EQ(test::ReadBytes(Path("out.bin")), "a'b");
 }
 
-TEST_F(StatementTrace, RefusedNamesAndRowIdsSendNoStatement) {
+TEST_F(StatementTrace, RefusedNamesRowIdsAndOversizedFilesSendNoStatement) {
+  // A file whose UPDATE would be longer than SQLite accepts (1,000,000,000 bytes) is
+  // refused before it is read: a sparse file, so the test writes nothing of its size.
+  test::WriteBytes(Path("huge.bin"), "");
+  std::filesystem::resize_file(Path("huge.bin"), 500000000);
   test::SqlTrace trace;
   QX_SQLITE_BLOB_GET((Path("a.db") + "|pi]cs|img|1|" + Path("out.bin") + "|res").c_str());
   EXPECT_EQ(LastAnswer(), "BLOB SELECT Error");
   QX_SQLITE_BLOB_PUT(
       (Path("a.db") + "|pics|img|9223372036854775808|" + Path("out.bin") + "|res").c_str());
   EXPECT_EQ(LastAnswer(), "BLOB Update Error");
-  EXPECT_EQ(trace.Calls(), Plus(Plus(Opened(), {"commit"}), Plus(Opened(), {"commit"})));
+  QX_SQLITE_BLOB_PUT((Path("a.db") + "|pics|img|1|" + Path("huge.bin") + "|res").c_str());
+  EXPECT_EQ(LastAnswer(), "BLOB Update Error");
+  const Calls nothing = Plus(Opened(), {"commit"});
+  EXPECT_EQ(trace.Calls(), Plus(Plus(nothing, nothing), nothing));
 }
 
 }  // namespace

@@ -161,6 +161,20 @@ TEST_F(BlobActions, PutErrorsLeaveTheColumnAsItWas) {
             "Error: unable to open database");
 }
 
+TEST_F(BlobActions, TheOpenDatabaseIsRefusedAsTheBlobFileUnderAnyName) {
+  std::filesystem::create_symlink(db_, Path("link.db"));
+  std::filesystem::create_hard_link(db_, Path("hard.db"));
+  test::Exec(db_, "PRAGMA default_cache_size = 20000");  // in use: opening writes nothing
+  const std::string before = test::ReadBytes(db_);
+  for (const std::string &name :
+       {db_, Path("link.db"), Path("hard.db"), folder_.string() + "/./b.db"}) {
+    EXPECT_EQ(Get("1", name), "Error: unable to write file") << name;
+    EXPECT_EQ(Put("1", name), "Error: unable to read file") << name;
+  }
+  EXPECT_TRUE(test::ReadBytes(db_) == before);
+  EXPECT_EQ(test::IntegrityCheck(db_), "ok");
+}
+
 TEST_F(BlobActions, PutReadsAReadOnlySourceButNotOneHeldByAnotherOpener) {
   test::WriteBytes(Path("ro"), "from a read-only file");
   chmod(Path("ro").c_str(), 0444);

@@ -33,14 +33,14 @@ class Concurrency : public test::TestFolder {
   // Runs `work(process, i)` for every action of every process, each process in a child;
   // the child logs "i answer" lines to log-<process>.
   template <typename Work>
-  void RunProcesses(Work work) {
+  void RunProcesses(Work work, int processes = kProcesses, int actions = kActionsEach) {
     test::Module();
     std::vector<pid_t> children;
-    for (int p = 0; p < kProcesses; ++p) {
+    for (int p = 0; p < processes; ++p) {
       const pid_t child = fork();
       if (child == 0) {
         std::ofstream log(Path("log-" + std::to_string(p)));
-        for (int i = 0; i < kActionsEach; ++i) log << i << ' ' << work(p, i) << '\n';
+        for (int i = 0; i < actions; ++i) log << i << ' ' << work(p, i) << '\n';
         log.close();
         _exit(0);
       }
@@ -54,13 +54,13 @@ class Concurrency : public test::TestFolder {
   }
 
   // The answers a process logged, by action index.
-  std::map<int, std::string> Log(int p) {
+  std::map<int, std::string> Log(int p, int actions = kActionsEach) {
     std::map<int, std::string> answers;
     std::ifstream log(Path("log-" + std::to_string(p)));
     int i;
     std::string answer;
     while (log >> i && std::getline(log, answer)) answers[i] = answer.substr(1);
-    EXPECT_EQ(answers.size(), static_cast<std::size_t>(kActionsEach));
+    EXPECT_EQ(answers.size(), static_cast<std::size_t>(actions));
     return answers;
   }
 
@@ -134,6 +134,17 @@ TEST_F(Concurrency, MixedActionsKeepEveryAnswerTrue) {
               lastPut);
   }
   EXPECT_EQ(test::IntegrityCheck(db_), "ok");
+}
+
+TEST_F(Concurrency, TwoProgramsQueryingAtOnceNeverLockEachOtherOut) {
+  // A database in use holds the module's cache size: a query then only reads.
+  test::Exec(db_, "PRAGMA default_cache_size = 20000");
+  RunProcesses([this](int, int) { return test::Answer(2, db_ + "|SELECT count(*) FROM pics|r"); },
+               2, 300);
+  for (int p = 0; p < 2; ++p) {
+    for (const auto &[i, answer] : Log(p, 300))
+      ASSERT_EQ(answer, "4\r") << "process " << p << " query " << i;
+  }
 }
 
 }  // namespace

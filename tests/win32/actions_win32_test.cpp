@@ -159,6 +159,9 @@ TEST_F(Win32Actions, FileHeldWithoutSharingIsRefusedBothWays) {
   EXPECT_EQ(Blob(4, "1", Path("held.bin")), "Error: unable to read file");
   CloseHandle(holder);
   EXPECT_EQ(test::ReadBytes(Path("held.bin")), "held");
+  // The database itself, which SQLite holds open while the action runs.
+  EXPECT_EQ(Blob(3, "1", db_), "Error: unable to write file");
+  EXPECT_EQ(Blob(4, "1", db_), "Error: unable to read file");
   EXPECT_EQ(test::Scalar(db_, "SELECT hex(img) FROM pics WHERE id = 1"), "CAFE");
 }
 
