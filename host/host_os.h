@@ -4,7 +4,9 @@
 // byte stream. host_os_posix.cpp and host_os_win32.cpp implement it; CMake picks one.
 #pragma once
 
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace kiv::host {
 
@@ -31,5 +33,14 @@ void FreeHostBlock(void *block) noexcept;
 
 // Standard output without newline translation, so raw values pass unchanged.
 void UseBinaryStandardOutput() noexcept;
+
+// Writes `text` (bytes in the ANSI code page, as the plug-in's texts are) to `stream`.
+// On Windows a console shows them in the ANSI code page, not its own OEM one, so "ü"
+// stays "ü"; a file or pipe gets the bytes as they are.
+void Print(std::FILE *stream, std::string_view text);
+
+// Settles how the process meets the system before anything runs: on POSIX a write beyond
+// the file size limit then fails (and the action answers) instead of ending kivhost.
+void PrepareProcess() noexcept;
 
 }  // namespace kiv::host

@@ -1,6 +1,7 @@
 // kivhost's operating system on POSIX: dlopen with local symbols, dlsym by plain name,
 // /proc/self/exe for the program's folder, free for host memory.
 #include <dlfcn.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <climits>
@@ -45,5 +46,11 @@ std::string DescribeEngine(const std::string &, void *module) {
 void FreeHostBlock(void *block) noexcept { std::free(block); }
 
 void UseBinaryStandardOutput() noexcept {}
+
+void Print(std::FILE *stream, std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+void PrepareProcess() noexcept { signal(SIGXFSZ, SIG_IGN); }
 
 }  // namespace kiv::host

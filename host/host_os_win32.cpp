@@ -77,4 +77,21 @@ void FreeHostBlock(void *block) noexcept {
 
 void UseBinaryStandardOutput() noexcept { _setmode(_fileno(stdout), _O_BINARY); }
 
+void Print(std::FILE *stream, std::string_view text) {
+  const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode) || text.empty()) {
+    std::fwrite(text.data(), 1, text.size(), stream);  // a file or a pipe: the bytes
+    return;
+  }
+  std::fflush(stream);
+  std::wstring wide(text.size(), L'\0');
+  const int count = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                        wide.data(), static_cast<int>(wide.size()));
+  DWORD written = 0;
+  WriteConsoleW(handle, wide.data(), static_cast<DWORD>(count > 0 ? count : 0), &written, nullptr);
+}
+
+void PrepareProcess() noexcept {}
+
 }  // namespace kiv::host

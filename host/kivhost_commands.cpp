@@ -7,42 +7,74 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
+#include <vector>
 
 #include "host/host_os.h"
 #include "host/host_record.h"
 
 namespace kiv::host {
+
+const char kHelp[] =
+    "kivhost: a command-line host for the KivSQLite3 plug-in. It loads the plug-in as the\n"
+    "authoring host does and runs its actions, so that SQL can be tried outside the host.\n"
+    "\n"
+    "usage: kivhost [--module PATH] COMMAND\n"
+    "\n"
+    "commands:\n"
+    "  run [--raw] [--repeat N] ACTION PARAMETERS\n"
+    "        runs one action and shows each variable it sets as  name = value, with\n"
+    "        control bytes shown as \\r \\n \\t \\xHH (a record set's rows end in \\r);\n"
+    "        --raw writes only the bytes of the value, unchanged;\n"
+    "        --repeat N runs the action N times and shows the last run\n"
+    "  script [--echo] FILE\n"
+    "        runs one \"ACTION PARAMETERS\" a line from FILE (- reads standard input);\n"
+    "        blank lines and lines starting with # are skipped, [name] is replaced by\n"
+    "        the current value of variable name, a bad line is reported and the script\n"
+    "        goes on; --echo shows each line before its answers\n"
+    "  list     the actions as the plug-in registers them: number, name, parameter\n"
+    "           type, parameter count, hint\n"
+    "  info     the plug-in's title, author and description, its file and the SQLite\n"
+    "           it works with (or the file it looked for)\n"
+    "  --version  the versions of kivhost, the plug-in and SQLite\n"
+    "  help, --help, -h  this text\n"
+    "\n"
+    "ACTION is a number or an action name (any letter case); PARAMETERS is one text of\n"
+    "fields separated by |, the last naming the variable that receives the answer:\n"
+    "  1  QX_SqLite_cmd       [Database]|[SQL_String]|return_variable\n"
+    "  2  QX_SqLite_Select    [Database]|[SQL_String]|return_variable\n"
+    "  3  QX_SqLite_BLOB_Get  "
+    "[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|return_variable\n"
+    "  4  QX_SqLite_BLOB_Put  "
+    "[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable\n"
+    "\n"
+    "--module PATH loads the plug-in at PATH instead of the one beside kivhost.\n"
+    "\n"
+    "exit status: 0 the plug-in ran every action; 1 it refused one (a number it has no\n"
+    "action for); 2 a usage error, a bad script line, or a plug-in that cannot be loaded.\n";
+
 namespace {
 
-// `text` with backslash, CR, LF and tab as \\ \r \n \t and other control bytes as \xHH,
-// so that one value stays on one line. Bytes from 128 up pass unchanged.
+// `text` with control bytes shown as \r \n \t and \xHH, so that one value stays on one
+// line. Everything else, a backslash and bytes from 128 up included, passes unchanged.
 std::string EscapeForDisplay(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string shown;
   shown.reserve(text.size());
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '\\':
-        shown += "\\\\";
-        break;
-      case '\r':
-        shown += "\\r";
-        break;
-      case '\n':
-        shown += "\\n";
-        break;
-      case '\t':
-        shown += "\\t";
-        break;
-      default:
-        if (byte < 0x20 || byte == 0x7F) {
-          shown += "\\x";
-          shown += kHex[byte >> 4];
-          shown += kHex[byte & 15];
-        } else {
-          shown += c;
-        }
+    if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      shown += "\\x";
+      shown += kHex[byte >> 4];
+      shown += kHex[byte & 15];
+    } else {
+      shown += c;
     }
   }
   return shown;
@@ -52,7 +84,7 @@ void PrintSets(std::size_t from) {
   const auto &sets = TheHostRecord().sets;
   for (std::size_t i = from; i < sets.size(); ++i) {
     const std::string name = sets[i].name ? EscapeForDisplay(*sets[i].name) : "(null)";
-    std::printf("%s = %s\n", name.c_str(), EscapeForDisplay(sets[i].value.value_or("")).c_str());
+    Print(stdout, name + " = " + EscapeForDisplay(sets[i].value.value_or("")) + "\n");
   }
 }
 
@@ -60,6 +92,12 @@ void PrintSets(std::size_t from) {
 bool Execute(const ModuleApi &api, int32_t action, const std::string &params) {
   const char *text = params.c_str();
   return api.qvExecAction(action, &text) != 0;
+}
+
+// What to tell when the module refused action `action`, after `where`.
+void ReportRefused(const std::string &where, int32_t action) {
+  Print(stderr, "kivhost: " + where + "the plug-in has no action " + std::to_string(action) +
+                    " and refused it; its actions are 1 to 4 (kivhost list shows them)\n");
 }
 
 // `line` with every [name] of a variable set so far replaced by its value.
@@ -93,6 +131,19 @@ bool EqualsIgnoringCase(const std::string &a, const std::string &b) {
   return true;
 }
 
+// The identity texts as the module hands them over: title, author, description.
+std::vector<std::string> IdentityTexts(const ModuleApi &api) {
+  HostTextSlot slots[3] = {0, 0, 0};
+  api.qvInitPlugIn(0, &slots[0], &slots[1], &slots[2]);
+  std::vector<std::string> texts;
+  for (HostTextSlot slot : slots) {
+    const char *text = reinterpret_cast<const char *>(slot);
+    texts.emplace_back(text != nullptr ? text : "");
+    FreeHostBlock(reinterpret_cast<void *>(slot));
+  }
+  return texts;
+}
+
 }  // namespace
 
 void RegisterHost(const ModuleApi &api) {
@@ -115,23 +166,26 @@ std::optional<int32_t> ResolveAction(const std::string &action) {
 
 int ListActions() {
   for (const RegisteredAction &a : TheHostRecord().actions) {
-    std::printf("%d\t%s\t%s\t%d\t%s\n", a.number, a.name.c_str(), a.type.c_str(), a.count,
-                EscapeForDisplay(a.hint).c_str());
+    Print(stdout, std::to_string(a.number) + "\t" + a.name + "\t" + a.type + "\t" +
+                      std::to_string(a.count) + "\t" + EscapeForDisplay(a.hint) + "\n");
   }
   return 0;
 }
 
 int ShowIdentity(const ModuleApi &api, const std::string &modulePath) {
-  HostTextSlot slots[3] = {0, 0, 0};
-  api.qvInitPlugIn(0, &slots[0], &slots[1], &slots[2]);
+  const std::vector<std::string> texts = IdentityTexts(api);
   const char *labels[3] = {"title", "author", "description"};
-  for (int i = 0; i < 3; ++i) {
-    const char *text = reinterpret_cast<const char *>(slots[i]);
-    std::printf("%s: %s\n", labels[i], EscapeForDisplay(text != nullptr ? text : "").c_str());
-    FreeHostBlock(reinterpret_cast<void *>(slots[i]));
-  }
-  std::printf("module: %s\n", modulePath.c_str());
-  std::printf("engine: %s\n", DescribeEngine(modulePath, api.module).c_str());
+  for (int i = 0; i < 3; ++i)
+    Print(stdout, std::string(labels[i]) + ": " + EscapeForDisplay(texts[i]) + "\n");
+  Print(stdout, "module: " + modulePath + "\n");
+  Print(stdout, "engine: " + DescribeEngine(modulePath, api.module) + "\n");
+  return 0;
+}
+
+int ShowVersion(const ModuleApi &api, const std::string &modulePath) {
+  Print(stdout, "kivhost " KIV_VERSION "\n");
+  Print(stdout, "module: " + EscapeForDisplay(IdentityTexts(api)[0]) + " (" + modulePath + ")\n");
+  Print(stdout, "engine: " + DescribeEngine(modulePath, api.module) + "\n");
   return 0;
 }
 
@@ -151,32 +205,46 @@ int RunAction(const ModuleApi &api, int32_t action, const std::string &params,
   } else {
     PrintSets(0);
   }
+  if (!ran) ReportRefused("", action);
   return ran ? 0 : 1;
 }
 
-int RunScript(const ModuleApi &api, const std::string &path) {
-  std::ifstream script(path, std::ios::binary);
-  if (!script) {
-    std::fprintf(stderr, "kivhost: cannot read script %s\n", path.c_str());
-    return 2;
+int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &options) {
+  std::ifstream file;
+  if (path != "-") {
+    file.open(path, std::ios::binary);
+    if (!file) {
+      Print(stderr, "kivhost: cannot read script " + path + "\n");
+      return 2;
+    }
   }
+  std::istream &script = path == "-" ? std::cin : file;
+  const std::string name = path == "-" ? "standard input" : path;
   int status = 0;
   std::string line;
   for (int number = 1; std::getline(script, line); ++number) {
+    if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // Notepad's BOM
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    const std::size_t blank = line.find(' ');
-    const std::string word = line.substr(0, blank);
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '#') continue;
+    if (options.echo) Print(stdout, "> " + line.substr(start) + "\n");
+    const std::size_t end = line.find_first_of(" \t", start);
+    const std::string word = line.substr(start, end - start);
+    const std::size_t rest = end == std::string::npos ? end : line.find_first_not_of(" \t", end);
+    const std::string where = name + ":" + std::to_string(number) + ": ";
     const std::optional<int32_t> action = ResolveAction(word);
     if (!action) {
-      std::fprintf(stderr, "kivhost: %s:%d: unknown action %s\n", path.c_str(), number,
-                   word.c_str());
-      return 2;
+      Print(stderr, "kivhost: " + where + "unknown action " + word + "\n");
+      status = 2;
+      continue;
     }
     const std::string params =
-        blank == std::string::npos ? std::string() : SubstituteVariables(line.substr(blank + 1));
+        rest == std::string::npos ? std::string() : SubstituteVariables(line.substr(rest));
     const std::size_t before = TheHostRecord().sets.size();
-    if (!Execute(api, *action, params)) status = 1;
+    if (!Execute(api, *action, params)) {
+      ReportRefused(where, *action);
+      if (status == 0) status = 1;
+    }
     PrintSets(before);
   }
   return status;

@@ -12,9 +12,13 @@
 namespace kiv::host {
 
 struct RunOptions {
-  bool raw = false;  // write only the last value's bytes
-  long repeat = 1;   // run the action this many times, show the last run
+  bool raw = false;   // write only the last value's bytes
+  long repeat = 1;    // run the action this many times, show the last run
+  bool echo = false;  // script: show each line before its answers
 };
+
+// What `kivhost help` prints: the commands, the four action templates, the exit codes.
+extern const char kHelp[];
 
 // Registers the host's callbacks with the module (the module announces its actions).
 void RegisterHost(const ModuleApi &api);
@@ -26,8 +30,12 @@ std::optional<int32_t> ResolveAction(const std::string &action);
 int ListActions();
 // The three identity texts, the module file and the SQLite library it works with.
 int ShowIdentity(const ModuleApi &api, const std::string &modulePath);
+// kivhost's version, the module's (its title) and SQLite's.
+int ShowVersion(const ModuleApi &api, const std::string &modulePath);
 int RunAction(const ModuleApi &api, int32_t action, const std::string &params,
               const RunOptions &options);
-int RunScript(const ModuleApi &api, const std::string &path);
+// Runs the script at `path` ("-": standard input) line by line; a bad line is reported
+// and the script goes on.
+int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &options);
 
 }  // namespace kiv::host

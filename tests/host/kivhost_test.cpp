@@ -3,6 +3,7 @@
 
 #include <sys/wait.h>
 #include <cstdio>
+#include <sstream>
 
 #include "support/sqlite_probe.h"  // sqlite3.h: the version the module must report
 #include "support/test_folder.h"
@@ -17,9 +18,12 @@ struct Outcome {
 
 class Kivhost : public test::TestFolder {
  protected:
-  // Runs kivhost with `args` (already quoted for the shell).
+  // Runs kivhost with `args` (already quoted for the shell), in the test's folder;
+  // standard error is dropped unless `args` redirects it.
   Outcome Run(const std::string &args) {
-    const std::string command = std::string(KIVHOST_PATH) + " " + args + " 2>/dev/null";
+    const bool errors = args.find("2>&1") != std::string::npos;
+    const std::string command = "cd '" + folder_.string() + "' && " + KIVHOST_PATH + " " + args +
+                                (errors ? "" : " 2>/dev/null");
     FILE *pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
@@ -116,6 +120,77 @@ TEST_F(Kivhost, ScriptRunsLinesAndSubstitutesVariables) {
   const Outcome out = Run("script '" + Path("s.txt") + "'");
   EXPECT_EQ(out.status, 0);
   EXPECT_EQ(out.out, "r1 = Ok\nr2 = v1\\r\nr3 = Ok\nr4 = v1,Ok\\r\n");
+}
+
+TEST_F(Kivhost, HelpVersionAndARefusedActionExplainThemselves) {
+  for (const char *help : {"--help", "-h", "help"}) {
+    const Outcome out = Run(help);
+    EXPECT_EQ(out.status, 0) << help;
+    for (const char *part : {"usage: kivhost [--module PATH] COMMAND", "script [--echo] FILE",
+                             "4  QX_SqLite_BLOB_Put  [Database]|[TableName]|[FieldName]|[RowID]|"
+                             "[SourceFile]|return_variable",
+                             "exit status: 0"})
+      EXPECT_NE(out.out.find(part), std::string::npos) << help << " lacks " << part;
+  }
+  const Outcome version = Run("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_NE(version.out.find("SQLite " SQLITE_VERSION), std::string::npos) << version.out;
+  const Outcome refused = Run("run 9 x 2>&1");
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.out,
+            "kivhost: the plug-in has no action 9 and refused it; its actions are 1 "
+            "to 4 (kivhost list shows them)\n");
+  // Only control bytes are shown escaped: a backslash stays one.
+  EXPECT_EQ(Run(R"(run 2 ":memory:|SELECT 'C:\Data'|r")").out, "r = C:\\Data\\r\n");
+}
+
+TEST_F(Kivhost, ScriptSkipsBomAndBlanksReadsStandardInputAndGoesOnAfterBadLines) {
+  test::WriteBytes(Path("s.txt"),
+                   "\xEF\xBB\xBF  1\ts.db|CREATE TABLE t(a)|r1\r\n"  // as Notepad saves it
+                   "\tfrobnicate s.db|x|r\n"                         // a bad line
+                   "9 s.db|x|r\n"                                    // an action the plug-in lacks
+                   "2  s.db|SELECT count(*) FROM t|r2\n");
+  const Outcome out = Run("script --echo s.txt");
+  EXPECT_EQ(out.status, 2);
+  EXPECT_EQ(out.out,
+            "> 1\ts.db|CREATE TABLE t(a)|r1\nr1 = Ok\n> frobnicate s.db|x|r\n> 9 s.db|x|r\n"
+            "> 2  s.db|SELECT count(*) FROM t|r2\nr2 = 0\\r\n");
+  const Outcome piped = Run("script - < s.txt 2>&1");
+  EXPECT_NE(piped.out.find("standard input:2: unknown action frobnicate"), std::string::npos)
+      << piped.out;
+  EXPECT_NE(piped.out.find("r2 = 0\\r"), std::string::npos) << piped.out;
+}
+
+TEST_F(Kivhost, ReadmesFirstSessionGivesTheAnswersItShows) {
+  // The lines between README's walkthrough markers: "C:\Demo> kivhost ARGS" and the
+  // output kivhost shows for them.
+  const std::string readme = test::ReadBytes(README_PATH);
+  const std::size_t begin = readme.find("<!-- walkthrough:");
+  const std::size_t end = readme.find("<!-- walkthrough end -->");
+  ASSERT_NE(begin, std::string::npos);
+  ASSERT_NE(end, std::string::npos);
+  std::istringstream lines(readme.substr(begin, end - begin));
+  test::WriteBytes(Path("apples.jpg"), test::RandomBytes(30000, 4));  // "any picture"
+  const std::string prompt = "C:\\Demo> kivhost ";
+  std::string args, expected, line;
+  int commands = 0;
+  auto check = [&] {
+    if (args.empty()) return;
+    EXPECT_EQ(Run(args).out, expected) << args;
+    ++commands;
+  };
+  while (std::getline(lines, line)) {
+    if (line.rfind(prompt, 0) == 0) {
+      check();
+      args = line.substr(prompt.size());
+      expected.clear();
+    } else if (!args.empty() && line != "```") {
+      expected += line + "\n";
+    }
+  }
+  check();
+  EXPECT_EQ(commands, 10);
+  EXPECT_TRUE(test::ReadBytes(Path("apples-copy.jpg")) == test::ReadBytes(Path("apples.jpg")));
 }
 
 }  // namespace
