@@ -3,7 +3,7 @@
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build demo test test-asan fuzz bench win32 test-win32 clean
+.PHONY: all build demo test test-asan fuzz bench win32 test-win32 limits-win32 clean
 
 all: build
 
@@ -50,6 +50,11 @@ win32:
 # Sets Wine up when missing (as root) and runs the Windows tests under it.
 test-win32: win32 build
 	scripts/run-win32-tests.sh build/win32/bin build/native/bin
+
+# The limits of a 32-bit host measured under Wine: long (about a quarter of an hour), so
+# not part of CI; prints the table of README's Limits.
+limits-win32: win32
+	scripts/measure-win32-limits.sh build/win32/bin
 
 clean:
 	rm -rf build

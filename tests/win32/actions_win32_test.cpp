@@ -78,6 +78,26 @@ TEST_F(Win32Actions, BlobRoundTripOfAFewMebibytes) {
   }
 }
 
+TEST_F(Win32Actions, BeyondTheLimitsOfThe32BitHostActionsAnswerAndGoOn) {
+  test::Exec(
+      db_, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
+  // A file whose UPDATE would be longer than SQLite accepts is refused before it is read
+  // (a file of 512 MiB that is only extended, not written).
+  const HANDLE huge = CreateFileA(Path("huge.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  LARGE_INTEGER size;
+  size.QuadPart = 512LL << 20;
+  ASSERT_TRUE(SetFilePointerEx(huge, size, nullptr, FILE_BEGIN) && SetEndOfFile(huge));
+  CloseHandle(huge);
+  EXPECT_EQ(Blob(4, "1", Path("huge.bin")), "BLOB Update Error");
+  // A value larger than the 2 GB of address space can carry back (README's Limits).
+  ASSERT_EQ(test::Answer(1, db_ + "|UPDATE pics SET img = zeroblob(320 * 1048576) WHERE id = 1|r"),
+            kOk);
+  EXPECT_EQ(Blob(3, "1", Path("out.bin")), "BLOB SELECT Error");
+  EXPECT_FALSE(test::Exists(Path("out.bin")));
+  EXPECT_EQ(test::Answer(2, db_ + "|SELECT length(img) FROM pics|r"), "335544320\r");  // goes on
+}
+
 TEST_F(Win32Actions, ReadOnlyAttributeKeepsTargetAndStillLetsASourceBeRead) {
   test::Exec(
       db_,
