@@ -1,4 +1,4 @@
-# KivSQLite3-<version>-win32.zip: both DLLs, kivhost.exe and the action reference.
+# KivSQLite3-<version>-win32.zip: both DLLs, kivhost.exe and README.txt for authors.
 set(KIV_ZIP ${CMAKE_BINARY_DIR}/KivSQLite3-${PROJECT_VERSION}-win32.zip)
 add_custom_command(
   OUTPUT ${KIV_ZIP}

@@ -6,7 +6,8 @@
 #   TLS directory, and each function it imports is one Windows XP SP3 had
 #   (windows-xp-sp3-imports.txt); sqlite3.dll likewise, but for the DLL names;
 # - kivhost.exe needs no DLL a Windows machine lacks;
-# - the DLL has one version resource with the module's texts.
+# - the DLL has one version resource with the module's texts;
+# - the zip holds README.txt for authors, with CR LF line ends.
 #   scripts/check-win32-binary.sh BIN_FOLDER EXPORTS_TXT
 set -eu
 bin=$1
@@ -52,4 +53,8 @@ for text in "Sqlite Database Handler" "KivSQLite 3" "1.0"; do
 done
 resources=$(echo "$version" | grep -c '^VS_VERSION_INFO$')
 [ "$resources" = 1 ] || { echo "KivSQLite3.dll has $resources version resources"; fail=1; }
+zip=$(ls "$bin"/../KivSQLite3-*-win32.zip)
+readme=$(unzip -p "$zip" KivSQLite3/README.txt)
+[ -n "$readme" ] && ! echo "$readme" | grep -qv "$(printf '\r')\$" ||
+  { echo "$zip lacks KivSQLite3/README.txt with CR LF line ends"; fail=1; }
 [ $fail = 0 ] && echo "1 passed, 0 failed" || { echo "0 passed, 1 failed"; exit 1; }
