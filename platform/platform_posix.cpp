@@ -113,8 +113,8 @@ bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
   if (fstat(fd, &info) != 0) return false;
   const auto size = static_cast<off_t>(bytes.size());
   if (size > info.st_size && posix_fallocate(fd, 0, size) != 0) {
-    if (ftruncate(fd, info.st_size) != 0) {  // whatever was added goes; the old bytes stay
-    }
+    // Whatever room was added goes again; the old bytes were never touched.
+    [[maybe_unused]] const bool shrunk = ftruncate(fd, info.st_size) == 0;
     return false;
   }
   std::size_t done = 0;

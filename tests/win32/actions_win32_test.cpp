@@ -47,6 +47,18 @@ class Win32Actions : public test::TestFolder {
   std::string Blob(int action, const std::string &rowId, const std::string &file) {
     return test::Answer(action, db_ + "|pics|img|" + rowId + "|" + file + "|res");
   }
+  // Table pics with row 1 holding `img` (SQL).
+  void MakePics(const std::string &img) {
+    test::Exec(db_,
+               "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, " +
+                   img + ")");
+  }
+  // The file `name` with `content`, then held open by this program without any sharing.
+  HANDLE Hold(const std::string &name, const std::string &content) {
+    test::WriteBytes(Path(name), content);
+    return CreateFileA(Path(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   std::string db_;
 };
 
@@ -67,8 +79,7 @@ TEST_F(Win32Actions, CommandAndQueryEndToEnd) {
 }
 
 TEST_F(Win32Actions, BlobRoundTripOfAFewMebibytes) {
-  test::Exec(
-      db_, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
+  MakePics("NULL");
   for (std::size_t n : {0u, 1u, 3u << 20}) {
     const std::string data = test::RandomBytes(n, static_cast<unsigned>(n) + 3);
     test::WriteBytes(Path("in.bin"), data);
@@ -79,8 +90,7 @@ TEST_F(Win32Actions, BlobRoundTripOfAFewMebibytes) {
 }
 
 TEST_F(Win32Actions, BeyondTheLimitsOfThe32BitHostActionsAnswerAndGoOn) {
-  test::Exec(
-      db_, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
+  MakePics("NULL");
   // A file whose UPDATE would be longer than SQLite accepts is refused before it is read
   // (a file of 512 MiB that is only extended, not written).
   const HANDLE huge = CreateFileA(Path("huge.bin").c_str(), GENERIC_WRITE, 0, nullptr,
@@ -99,9 +109,7 @@ TEST_F(Win32Actions, BeyondTheLimitsOfThe32BitHostActionsAnswerAndGoOn) {
 }
 
 TEST_F(Win32Actions, ReadOnlyAttributeKeepsTargetAndStillLetsASourceBeRead) {
-  test::Exec(
-      db_,
-      "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, x'CAFE')");
+  MakePics("x'CAFE'");
   test::WriteBytes(Path("ro.bin"), "read-only");
   ASSERT_TRUE(SetFileAttributesA(Path("ro.bin").c_str(), FILE_ATTRIBUTE_READONLY));
   EXPECT_EQ(Blob(3, "1", Path("ro.bin")), "Error: unable to write file");
@@ -151,12 +159,8 @@ TEST_F(Win32Actions, AnsiNamedFoldersAndFilesAreTheFilesOfThoseNames) {
 }
 
 TEST_F(Win32Actions, TargetHeldForAMomentIsWrittenOnceTheHolderLetsGo) {
-  test::Exec(
-      db_,
-      "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, x'CAFE')");
-  test::WriteBytes(Path("preview.bin"), "old");
-  HANDLE holder = CreateFileA(Path("preview.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  MakePics("x'CAFE'");
+  const HANDLE holder = Hold("preview.bin", "old");
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   std::thread release([holder] {
     Sleep(300);  // a virus scanner or an image preview lets go
@@ -168,12 +172,8 @@ TEST_F(Win32Actions, TargetHeldForAMomentIsWrittenOnceTheHolderLetsGo) {
 }
 
 TEST_F(Win32Actions, FileHeldWithoutSharingIsRefusedBothWays) {
-  test::Exec(
-      db_,
-      "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, x'CAFE')");
-  test::WriteBytes(Path("held.bin"), "held");
-  HANDLE holder = CreateFileA(Path("held.bin").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  MakePics("x'CAFE'");
+  const HANDLE holder = Hold("held.bin", "held");
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   EXPECT_EQ(Blob(3, "1", Path("held.bin")), "Error: unable to write file");
   EXPECT_EQ(Blob(4, "1", Path("held.bin")), "Error: unable to read file");
