@@ -56,9 +56,6 @@ class Answer {
   Answer(const char *fixed) noexcept : fixed_(fixed) {}  // NOLINT(google-explicit-constructor)
   Answer(ByteBuffer &&text) noexcept : text_(std::move(text)) {}  // NOLINT
   const char *c_str() const noexcept { return fixed_ != nullptr ? fixed_ : text_.c_str(); }
-  std::string_view view() const noexcept {
-    return fixed_ != nullptr ? std::string_view(fixed_) : text_.view();
-  }
 
  private:
   const char *fixed_ = nullptr;  // a constant answer text, or null for `text_`
