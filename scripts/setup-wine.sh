@@ -3,10 +3,26 @@
 # user-mode emulator, and one Wine prefix kept in a cache folder outside the checkout.
 # Idempotent: installs, mounts, registers and creates only what is missing.
 # Prints the WINEPREFIX to use on its last line.
+#   scripts/setup-wine.sh [--packages | --start | --stop]
+# --packages installs and registers only; --start also starts the prefix's Wine session
+# and keeps it for half an hour, so that its minutes of start-up are spent ahead of the
+# tests (CI runs it in the background while the native stages run); --stop ends it.
 set -euo pipefail
 
 cache="${KIV_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kivsqlite3}"
 prefix="$cache/wine32"
+# How long Wine's installation may take before this gives up waiting (it is never cut
+# short): minutes on an idle machine, over a quarter of an hour on a busy one.
+limit=${KIV_WINE_SETUP_SECONDS:-2400}
+
+export WINEDEBUG=-all
+
+mode=${1:-}
+# --stop: ends the prefix's Wine session (its server and helper services).
+if [ "$mode" = --stop ]; then
+  [ ! -d "$prefix" ] || WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  exit 0
+fi
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "ok installed"; }
 need_root() { [ "$(id -u)" = 0 ] || { echo "setup-wine: $1 needs root" >&2; exit 1; }; }
@@ -28,24 +44,102 @@ if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
   printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
     > /proc/sys/fs/binfmt_misc/register
 fi
+[ "$mode" != --packages ] || exit 0
 
-# The marker is written last, so a prefix whose creation was cut short is made again.
-if [ ! -f "$prefix/.kiv-ready" ]; then
-  echo "Creating the Wine prefix $prefix (a few minutes, once)" >&2
-  rm -rf "$prefix"
-  mkdir -p "$cache"
-  # wineboot can return before the prefix is whole when the machine is busy: a prefix
-  # is usable once its system folder holds kernel32.dll; update it once more if not.
-  for attempt in 1 2; do
-    WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all wineboot -u >&2 2>/dev/null || true
-    # wineboot has returned; its helper services would linger for minutes: stop them,
-    # which also writes the registry out.
-    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-    [ -f "$prefix/drive_c/windows/system32/kernel32.dll" ] && [ -f "$prefix/system.reg" ] && break
-    echo "setup-wine: the prefix is not complete yet (attempt $attempt)" >&2
+# The Windows programs of the prefix that are still at work: every Wine process of it
+# but the server and the helper services, which stay until they are stopped.
+installer_processes() {
+  local env pid cmd
+  for env in /proc/[0-9]*/environ; do
+    pid=${env#/proc/}; pid=${pid%/environ}
+    { tr '\0' '\n' < "$env"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
+    cmd=$({ tr '\0' ' ' < "/proc/$pid/cmdline"; } 2>/dev/null) || continue
+    case "${cmd,,}" in
+      *.exe*) ;;
+      *) continue ;;
+    esac
+    case "${cmd,,}" in
+      *'\services.exe'* | *'\explorer.exe'* | *'\winedevice.exe'* | *'\plugplay.exe'* | \
+      *'\svchost.exe'* | *'\rpcss.exe'* | *'\conhost.exe'*) continue ;;
+    esac
+    echo "$pid ${cmd:0:120}"
   done
-  [ -f "$prefix/drive_c/windows/system32/kernel32.dll" ] ||
-    { echo "setup-wine: creating the prefix failed" >&2; exit 1; }
+}
+
+# Waits until Wine's installation into the prefix has ended by itself.
+wait_for_installation() {
+  local start=$SECONDS busy
+  while busy=$(installer_processes) && [ -n "$busy" ]; do
+    if [ $((SECONDS - start)) -ge "$limit" ]; then
+      echo "setup-wine: Wine is still installing into $prefix after $limit s; it was left to" \
+           "finish (run this again later). Still at work:" >&2
+      echo "$busy" >&2
+      exit 1
+    fi
+    sleep 5
+  done
+}
+
+# Wine starts these with every session: the event log, plug and play and two network
+# drivers as services, and the desktop's menu builder. The tests need none of them, and
+# under the emulator each costs a minute of a session's start: the services stay
+# installed, started only when asked for, and the menus are not built. Done while no
+# Wine process of the prefix runs, which would write the registry back.
+quiet_services() {
+  local reg="$prefix/system.reg"
+  awk '
+    /^\[/ { key = $1 }
+    $0 == "\"Start\"=dword:00000002" &&
+      (key == "[System\\\\CurrentControlSet\\\\Services\\\\Eventlog]" ||
+       key == "[System\\\\CurrentControlSet\\\\Services\\\\PlugPlay]" ||
+       key == "[System\\\\CurrentControlSet\\\\Services\\\\NDIS]" ||
+       key == "[System\\\\CurrentControlSet\\\\Services\\\\nsiproxy]") {
+      print "\"Start\"=dword:00000003"; next
+    }
+    key == "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\RunServices]" &&
+      $0 ~ /^"winemenubuilder"=/ { next }
+    { print }' "$reg" > "$reg.new"
+  if cmp -s "$reg" "$reg.new"; then rm "$reg.new"; else mv "$reg.new" "$reg"; fi
+}
+
+complete() {
+  [ -f "$prefix/drive_c/windows/system32/kernel32.dll" ] && [ -f "$prefix/system.reg" ] &&
+    [ "$(find "$prefix/drive_c/windows/system32" -maxdepth 1 -type f | wc -l)" -ge 300 ]
+}
+
+# The marker is written last, so a prefix whose creation was cut short is made again;
+# one whose installation is still under way (an earlier run gave up waiting) is waited
+# for, not made again.
+if [ ! -f "$prefix/.kiv-ready" ]; then
+  start=$SECONDS
+  if [ -z "$(installer_processes)" ]; then
+    echo "Creating the Wine prefix $prefix (minutes, or a quarter of an hour on a busy machine; once)" >&2
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true  # the server of a cut-short attempt
+    rm -rf "$prefix"
+    mkdir -p "$cache"
+    # Neither Mono nor Gecko: their installers would ask to download them, which this
+    # machine cannot. wineboot may return before the installation has ended (after its
+    # own time-out, "boot event wait timed out"): the installer goes on in the
+    # background, and is waited for below.
+    WINEPREFIX="$prefix" WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=" \
+      wineboot -u </dev/null >/dev/null 2>&1 || true
+  else
+    echo "Waiting for Wine's installation into $prefix, begun earlier, to end" >&2
+  fi
+  wait_for_installation
+  # Only the helper services are left: stopping them now ends nothing half done, and the
+  # server writes the registry out as it goes.
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
+  complete || { echo "setup-wine: the prefix $prefix is not complete; remove it and run again" >&2; exit 1; }
+  quiet_services
   touch "$prefix/.kiv-ready"
+  echo "setup-wine: the prefix was ready after $((SECONDS - start)) s" >&2
+elif ! pgrep -f "wineserver" >/dev/null && [ -z "$(installer_processes)" ]; then
+  quiet_services  # a prefix made before this was done
+fi
+if [ "$mode" = --start ]; then
+  WINEPREFIX="$prefix" wineserver -p 1800 2>/dev/null || true  # one may run already
+  WINEPREFIX="$prefix" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 fi
 echo "$prefix"
