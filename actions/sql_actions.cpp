@@ -20,37 +20,37 @@ frame::Answer ErrorAnswer(std::string_view message) noexcept {
 
 }  // namespace
 
-const char *RunCommand(std::string_view database, const char *sql) noexcept {
-  db::ScopedDatabase db;
+frame::Answer RunCommand(std::string_view database, const char *sql) noexcept {
+  db::DbHandle db;
   const char *answer = frame::kAnswerOk;
-  if (!db::OpenDatabase(database, db.handle)) {
+  if (!db::OpenDatabase(database, db)) {
     answer = frame::kAnswerOpenFailed;
-  } else if (!db::ExecSql(db.handle, sql)) {
+  } else if (!db::ExecSql(db, sql)) {
     answer = frame::kAnswerCommandFailed;
     // A transaction the script began is not committed half done by the close.
-    db::AbandonTransaction(db.handle);
-  } else if (!db::CommitTransaction(db.handle)) {
+    db::AbandonTransaction(db);
+  } else if (!db::CommitTransaction(db)) {
     // The action's own "commit" ends a transaction the script left open (the close sends
     // a second one, which SQLite then refuses harmlessly: both are part of the contract).
     // When SQLite refuses it, nothing was stored, and the answer must say so.
     answer = frame::kAnswerCommandFailed;
   }
-  db::CloseDatabase(db.handle);
+  db::CloseDatabase(db);
   return answer;
 }
 
 frame::Answer RunQuery(std::string_view database, const char *sql) noexcept {
-  db::ScopedDatabase db;
+  db::DbHandle db;
   db::ResultTable table;
   frame::Answer answer = frame::kAnswerOpenFailed;
-  const bool opened = db::OpenDatabase(database, db.handle);
+  const bool opened = db::OpenDatabase(database, db);
   if (opened) {
     ByteBuffer text;
-    if (!db::QueryTable(table, db.handle, sql)) {
-      answer = ErrorAnswer(db::LastErrorText(db.handle));
+    if (!db::QueryTable(table, db, sql)) {
+      answer = ErrorAnswer(db::LastErrorText(db));
       // A transaction the script began is not committed half done by the close.
-      db::AbandonTransaction(db.handle);
-    } else if (!BuildRecordSetText(db::Cells(table), text)) {
+      db::AbandonTransaction(db);
+    } else if (!BuildRecordSetText(table, text)) {
       answer = frame::kAnswerQueryOutOfMemory;
     } else {
       answer = frame::Answer(std::move(text));
@@ -58,24 +58,24 @@ frame::Answer RunQuery(std::string_view database, const char *sql) noexcept {
   }
   db::ReleaseTable(table);
   // The query's only "commit" is the close's: a transaction the script left open that
-  // SQLite refuses to commit turns the answer into SQLite's message for the refusal.
+  // SQLite refuses to commit turns the answer into SQLite's message for the refusal. A
+  // connection whose open failed refuses it too, and that is no refusal.
   ByteBuffer refusal;
-  if (!db::CloseDatabase(db.handle, opened ? &refusal : nullptr)) {
+  if (!opened) {
+    db::CloseDatabase(db);
+  } else if (!db::CommitAndCloseDatabase(db, refusal)) {
     answer = refusal.empty() ? frame::Answer(frame::kAnswerQueryOutOfMemory)
                              : ErrorAnswer(refusal.view());
   }
   return answer;
 }
 
-bool BuildRecordSetText(const db::CellView &view, ByteBuffer &text) noexcept {
+bool BuildRecordSetText(db::ResultTable &table, ByteBuffer &text) noexcept {
   text.Clear();
-  if (view.cells == nullptr || view.rows < 1 || view.columns < 1) return true;
-  const auto columns = static_cast<std::size_t>(view.columns);
-  const auto rows = static_cast<std::size_t>(view.rows);
-  char *const *cells = view.cells + columns;  // row 0 holds the column names
-  for (std::size_t r = 0; r < rows; ++r) {
-    for (std::size_t c = 0; c < columns; ++c) {
-      const std::string_view cell = BoundedText(cells[r * columns + c]);
+  const int32_t columns = table.ColumnCount;
+  for (db::MoveFirst(table); !table.Eof; db::MoveNext(table)) {
+    for (int32_t c = 1; c <= columns; ++c) {
+      const std::string_view cell = db::FieldText(table, c);
       const std::size_t start = text.size();
       if (!text.Grow(start + cell.size() + 1)) {  // the cell and its "|" or CR
         text.Clear();
@@ -83,7 +83,7 @@ bool BuildRecordSetText(const db::CellView &view, ByteBuffer &text) noexcept {
       }
       char *out = text.data() + start;
       if (!cell.empty()) std::memcpy(out, cell.data(), cell.size());  // NULL cells have no data
-      out[cell.size()] = c + 1 < columns ? '|' : '\r';
+      out[cell.size()] = c < columns ? '|' : '\r';
     }
   }
   return true;

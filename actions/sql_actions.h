@@ -13,16 +13,17 @@ namespace kiv::actions {
 
 // Action 1: runs the zero-terminated `sql` on `database` for its effect. Answers "Ok",
 // "Error: unable to open database" or "Error: unable to execute Querry".
-const char *RunCommand(std::string_view database, const char *sql) noexcept;
+frame::Answer RunCommand(std::string_view database, const char *sql) noexcept;
 
 // Action 2: runs the zero-terminated `sql` on `database` and answers the record-set
 // text of all its rows, "Error: unable to open database", or "Error: " followed by
 // SQLite's message.
 frame::Answer RunQuery(std::string_view database, const char *sql) noexcept;
 
-// The record-set text of `cells`: for every row, its cells (up to their first NUL, at
-// most 16 MiB; NULL reads as empty) joined by "|" and ended by a carriage return.
-// Nothing is escaped. False when memory for the text is short; `text` is then empty.
-bool BuildRecordSetText(const db::CellView &cells, ByteBuffer &text) noexcept;
+// The record-set text of `table`, read row by row from its first: for every row, its
+// cells (FieldText: up to their first NUL, at most 16 MiB; NULL reads as empty) joined
+// by "|" and ended by a carriage return. Nothing is escaped. False when memory for the
+// text is short; `text` is then empty.
+bool BuildRecordSetText(db::ResultTable &table, ByteBuffer &text) noexcept;
 
 }  // namespace kiv::actions

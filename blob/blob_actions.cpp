@@ -46,28 +46,32 @@ std::string_view QuotedValue(db::ResultTable &table) noexcept {
 // Fetches the addressed value as bytes into `value`: a BLOB as its bytes, any other
 // value as CAST(value AS BLOB) gives it, no row and NULL as nothing. False when a
 // SELECT fails or memory is short.
-bool FetchValue(db::ResultTable &table, db::DbHandle handle, const BlobAddress &address,
+bool FetchValue(db::ResultTable &table, const db::DbHandle &db, const BlobAddress &address,
                 ByteBuffer &value) noexcept {
   ByteBuffer sql;
-  if (!SelectStatement(address, false, sql) || !db::QueryTable(table, handle, sql.c_str()))
+  if (!SelectStatement(address, false, sql) || !db::QueryTable(table, db, sql.c_str()))
     return false;
   std::string_view quoted = QuotedValue(table);
   const bool isBlob = quoted.size() >= 2 && quoted[0] == 'X' && quoted[1] == '\'';
   if (!quoted.empty() && !isBlob) {
-    if (!SelectStatement(address, true, sql) || !db::QueryTable(table, handle, sql.c_str()))
+    if (!SelectStatement(address, true, sql) || !db::QueryTable(table, db, sql.c_str()))
       return false;
     quoted = QuotedValue(table);
   }
   return HexToBlob(quoted, value);
 }
 
-// Makes `value` the whole content of the file `target`, created when missing. False,
-// with the file as it was (a file this made is removed again), when it cannot be opened
-// or written, or when it is the open database itself.
-bool WriteTarget(const char *target, const char *database, const ByteBuffer &value) noexcept {
-  platform::File file = platform::OpenUnshared(target, platform::IfMissing::Create);
-  if (!file.IsOpen()) return false;
-  if (platform::SameFile(file, database) || !platform::ReplaceContent(file, value.view())) {
+// Makes `value` the whole content of the file `target`, created when missing, opened
+// into `file`. False, with the file as it was (a file this made is removed again), when
+// it cannot be opened or written, or when it is one of the database's own files, which
+// is never opened; should the open still reach one (renamed in the meantime), `file`
+// keeps it open, and the caller closes it only after the database.
+bool WriteTarget(platform::File &file, const char *target, const char *database,
+                 const ByteBuffer &value) noexcept {
+  if (platform::NamesDatabaseFile(target, database)) return false;
+  file = platform::OpenUnshared(target, platform::IfMissing::Create);
+  if (!file.IsOpen() || platform::IsDatabaseFile(file, database)) return false;
+  if (!platform::ReplaceContent(file, value.view())) {
     platform::CloseDiscardingCreated(file, target);
     return false;
   }
@@ -77,17 +81,21 @@ bool WriteTarget(const char *target, const char *database, const ByteBuffer &val
 // What became of building the UPDATE statement.
 enum class Built { kStatement, kUnreadable, kTooLarge };
 
-// Builds the UPDATE statement around the whole content of `source`: the file is read
-// with one read straight into the second half of the digits' room and expanded to hex
-// in place, so the content is never held twice. kUnreadable when the file cannot be
-// opened or read or is the open database itself; kTooLarge when the statement would be
+// Builds the UPDATE statement around the whole content of `source`, opened into `file`
+// and closed again before the statement runs: the file is read with one read straight
+// into the second half of the digits' room and expanded to hex in place, so the content
+// is never held twice. kUnreadable when the file cannot be opened or read or is one of
+// the database's own files (never opened; reached all the same, it stays open in `file`
+// until the caller has closed the database); kTooLarge when the statement would be
 // longer than SQLite accepts as one SQL text (checked before reading) or memory for it
 // is short. Nothing is sent either way.
-Built BuildUpdateStatement(const BlobAddress &address, const char *source, const char *database,
-                           ByteBuffer &statement) noexcept {
-  platform::File file = platform::OpenUnshared(source, platform::IfMissing::Fail);
+Built BuildUpdateStatement(const BlobAddress &address, platform::File &file, const char *source,
+                           const char *database, ByteBuffer &statement) noexcept {
+  if (platform::NamesDatabaseFile(source, database)) return Built::kUnreadable;
+  file = platform::OpenUnshared(source, platform::IfMissing::Fail);
   std::uint64_t size = 0;
-  if (!file.IsOpen() || platform::SameFile(file, database) || !platform::FileSize(file, &size))
+  if (!file.IsOpen() || platform::IsDatabaseFile(file, database) ||
+      !platform::FileSize(file, &size))
     return Built::kUnreadable;
   const std::initializer_list<std::string_view> head = {"UPDATE [", address.table, "] SET [",
                                                         address.column, "]=X'"};
@@ -131,42 +139,44 @@ bool SelectStatement(const BlobAddress &address, bool cast, ByteBuffer &sql) noe
   return true;
 }
 
-const char *RunBlobGet(std::string_view database, std::string_view tableName,
-                       std::string_view column, std::string_view rowId,
-                       std::string_view target) noexcept {
-  db::ScopedDatabase db;
+frame::Answer RunBlobGet(std::string_view database, std::string_view tableName,
+                         std::string_view column, std::string_view rowId,
+                         std::string_view target) noexcept {
+  platform::File file;  // declared first: closed after the database
+  db::DbHandle db;
   db::ResultTable table;
   const char *answer = frame::kAnswerOk;
   BlobAddress address;
-  if (!db::OpenDatabase(database, db.handle)) {
+  if (!db::OpenDatabase(database, db)) {
     answer = frame::kAnswerOpenFailed;
   } else if (!MakeBlobAddress(tableName, column, rowId, address)) {
     answer = frame::kAnswerBlobSelectFailed;
   } else {
     ByteBuffer value;
-    if (!FetchValue(table, db.handle, address, value)) {
+    if (!FetchValue(table, db, address, value)) {
       answer = frame::kAnswerBlobSelectFailed;
-    } else if (!WriteTarget(target.data(), database.data(), value)) {
+    } else if (!WriteTarget(file, target.data(), database.data(), value)) {
       answer = frame::kAnswerWriteFileFailed;
     }
   }
   db::ReleaseTable(table);
-  db::CloseDatabase(db.handle);
+  db::CloseDatabase(db);
   return answer;
 }
 
-const char *RunBlobPut(std::string_view database, std::string_view table, std::string_view column,
-                       std::string_view rowId, std::string_view source) noexcept {
-  db::ScopedDatabase db;
+frame::Answer RunBlobPut(std::string_view database, std::string_view table, std::string_view column,
+                         std::string_view rowId, std::string_view source) noexcept {
+  platform::File file;  // declared first: closed after the database
+  db::DbHandle db;
   const char *answer = frame::kAnswerOk;
   BlobAddress address;
-  if (!db::OpenDatabase(database, db.handle)) {
+  if (!db::OpenDatabase(database, db)) {
     answer = frame::kAnswerOpenFailed;
   } else if (!MakeBlobAddress(table, column, rowId, address)) {
     answer = frame::kAnswerBlobUpdateFailed;
   } else {
     ByteBuffer statement;
-    switch (BuildUpdateStatement(address, source.data(), database.data(), statement)) {
+    switch (BuildUpdateStatement(address, file, source.data(), database.data(), statement)) {
       case Built::kUnreadable:
         answer = frame::kAnswerReadFileFailed;
         break;
@@ -174,11 +184,11 @@ const char *RunBlobPut(std::string_view database, std::string_view table, std::s
         answer = frame::kAnswerBlobUpdateFailed;
         break;
       case Built::kStatement:
-        if (!db::ExecSql(db.handle, statement.c_str())) answer = frame::kAnswerBlobUpdateFailed;
+        if (!db::ExecSql(db, statement.c_str())) answer = frame::kAnswerBlobUpdateFailed;
         break;
     }
   }
-  db::CloseDatabase(db.handle);
+  db::CloseDatabase(db);
   return answer;
 }
 

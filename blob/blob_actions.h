@@ -8,6 +8,7 @@
 
 #include "base/byte_buffer.h"
 #include "blob/row_id_text.h"
+#include "frame/frame.h"
 
 namespace kiv::blob {
 
@@ -16,7 +17,7 @@ namespace kiv::blob {
 struct BlobAddress {
   std::string_view table;
   std::string_view column;
-  RowIdNumber rowId;
+  RowIdSql rowId;
 };
 
 // The address of fields 2 to 4. False when a name holds "]" (it would end its brackets
@@ -33,16 +34,16 @@ bool SelectStatement(const BlobAddress &address, bool cast, ByteBuffer &sql) noe
 // Action 3: makes the file `target` (zero-terminated; created when missing) hold exactly
 // the value of the field. Answers "Ok", "Error: unable to open database",
 // "BLOB SELECT Error" (also when memory for the value is short) or "Error: unable to
-// write file" (the file keeps its content; the open database itself is refused).
-const char *RunBlobGet(std::string_view database, std::string_view table, std::string_view column,
-                       std::string_view rowId, std::string_view target) noexcept;
+// write file" (the file keeps its content; the database's own files are refused).
+frame::Answer RunBlobGet(std::string_view database, std::string_view table, std::string_view column,
+                         std::string_view rowId, std::string_view target) noexcept;
 
 // Action 4: stores the whole content of the file `source` (zero-terminated) in the field
 // with "UPDATE [t] SET [c]=X'...' WHERE rowid= 5". Answers "Ok",
-// "Error: unable to open database", "Error: unable to read file" (also for the open
-// database itself) or "BLOB Update Error" (also when the statement would be longer than
+// "Error: unable to open database", "Error: unable to read file" (also for the
+// database's own files) or "BLOB Update Error" (also when the statement would be longer than
 // SQLite accepts, or memory for it is short).
-const char *RunBlobPut(std::string_view database, std::string_view table, std::string_view column,
-                       std::string_view rowId, std::string_view source) noexcept;
+frame::Answer RunBlobPut(std::string_view database, std::string_view table, std::string_view column,
+                         std::string_view rowId, std::string_view source) noexcept;
 
 }  // namespace kiv::blob

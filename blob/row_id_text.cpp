@@ -25,21 +25,21 @@ int DigitValue(char c, int radix) noexcept {
   return value < radix ? value : -1;
 }
 
-bool Format(bool negative, std::uint64_t magnitude, RowIdNumber &number) noexcept {
+bool Format(bool negative, std::uint64_t magnitude, RowIdSql &sql) noexcept {
   char digits[24];
   std::size_t count = 0;
   do {
     digits[count++] = static_cast<char>('0' + magnitude % 10);
     magnitude /= 10;
   } while (magnitude != 0);
-  number.size = 0;
-  number.text[number.size++] = negative && !(count == 1 && digits[0] == '0') ? '-' : ' ';
-  while (count > 0) number.text[number.size++] = digits[--count];
+  sql.size = 0;
+  sql.text[sql.size++] = negative && !(count == 1 && digits[0] == '0') ? '-' : ' ';
+  while (count > 0) sql.text[sql.size++] = digits[--count];
   return true;
 }
 
 // "&H1F", "&O17", "&Q17", "&B101", "&17": `text` starts just after the "&".
-bool ReadRadixLiteral(std::string_view text, RowIdNumber &number) noexcept {
+bool ReadRadixLiteral(std::string_view text, RowIdSql &sql) noexcept {
   int radix = 8;
   std::size_t pos = 0;
   if (!text.empty()) {
@@ -62,7 +62,7 @@ bool ReadRadixLiteral(std::string_view text, RowIdNumber &number) noexcept {
         pos = 1;
         break;
       default:
-        if (!IsDigit(text[0])) return Format(false, 0, number);
+        if (!IsDigit(text[0])) return Format(false, 0, sql);
     }
   }
   const std::size_t first = pos;
@@ -72,12 +72,12 @@ bool ReadRadixLiteral(std::string_view text, RowIdNumber &number) noexcept {
       return false;
     value = value * static_cast<unsigned>(radix) + static_cast<unsigned>(digit);
   }
-  if (pos == first) return Format(false, 0, number);
+  if (pos == first) return Format(false, 0, sql);
   if (value > kMaxPositive) return false;
   const bool wide =
       text[first] == '0' || (pos < text.size() && (text[pos] == '&' || text[pos] == '?'));
-  if (!wide && value >= 32768 && value <= 65535) return Format(true, 65536 - value, number);
-  return Format(false, value, number);
+  if (!wide && value >= 32768 && value <= 65535) return Format(true, 65536 - value, sql);
+  return Format(false, value, sql);
 }
 
 // The digits of a decimal number, integer part then fraction, read in place: digit(i)
@@ -99,7 +99,7 @@ std::string_view DigitsFrom(std::string_view text, std::size_t pos) noexcept {
 }
 
 // A decimal number with optional sign, fraction and exponent, rounded half to even.
-bool ReadDecimal(std::string_view text, RowIdNumber &number) noexcept {
+bool ReadDecimal(std::string_view text, RowIdSql &sql) noexcept {
   std::size_t pos = 0;
   bool negative = false;
   if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) negative = text[pos++] == '-';
@@ -112,7 +112,7 @@ bool ReadDecimal(std::string_view text, RowIdNumber &number) noexcept {
   }
   std::size_t first = 0;  // the first significant digit
   while (first < digits.count() && digits.digit(first) == '0') ++first;
-  if (first == digits.count()) return Format(false, 0, number);  // no digits, or zeros only
+  if (first == digits.count()) return Format(false, 0, sql);  // no digits, or zeros only
   std::int64_t exponent = 0;
   if (pos < text.size() &&
       (text[pos] == 'e' || text[pos] == 'E' || text[pos] == 'd' || text[pos] == 'D')) {
@@ -127,8 +127,8 @@ bool ReadDecimal(std::string_view text, RowIdNumber &number) noexcept {
   // Digits from `first` on, with the decimal point after `wholeCount` of them.
   const std::int64_t wholeCount =
       static_cast<std::int64_t>(digits.whole.size()) - static_cast<std::int64_t>(first) + exponent;
-  if (wholeCount > 19) return false;                    // at least 10^19: beyond 64 bits
-  if (wholeCount < 0) return Format(false, 0, number);  // below 0.1: rounds to 0
+  if (wholeCount > 19) return false;                 // at least 10^19: beyond 64 bits
+  if (wholeCount < 0) return Format(false, 0, sql);  // below 0.1: rounds to 0
   const std::size_t cut = first + static_cast<std::size_t>(wholeCount);
   std::uint64_t magnitude = 0;
   for (std::size_t i = first; i < cut; ++i) {
@@ -146,21 +146,21 @@ bool ReadDecimal(std::string_view text, RowIdNumber &number) noexcept {
       ++magnitude;  // a half goes to the even neighbour
   }
   if (magnitude > (negative ? kMaxMagnitude : kMaxPositive)) return false;
-  return Format(negative, magnitude, number);
+  return Format(negative, magnitude, sql);
 }
 
 }  // namespace
 
-bool RowIdText(std::string_view param, RowIdNumber &number) noexcept {
+bool RowIdText(std::string_view param, RowIdSql &sql) noexcept {
   std::size_t pos = 0;
   while (pos < param.size() && (param[pos] == ' ' || param[pos] == '\t' || param[pos] == '\n'))
     ++pos;
   param.remove_prefix(pos);
   if (!param.empty() && param[0] == '&') {
     param.remove_prefix(1);
-    return ReadRadixLiteral(param, number);
+    return ReadRadixLiteral(param, sql);
   }
-  return ReadDecimal(param, number);
+  return ReadDecimal(param, sql);
 }
 
 }  // namespace kiv::blob

@@ -1,6 +1,7 @@
 # The module's exported surface, made from the one list in include/kivsqlite3.h
 # (KIV_EXPORTS): the Linux version script, the Windows .def file, and exports.txt
-# ("name windows-name" a line), which the symbol checks read.
+# ("name windows-name" a line), which the symbol checks read; and engine.txt from the
+# list of SQLite functions the module calls (KIV_ENGINE_FUNCTIONS).
 # Linux: the version script hides everything else (libstdc++'s templates included) and
 # -Bsymbolic keeps the module's calls to its own exports inside the module.
 # Windows: the .def names the stdcall exports with their decorations.
@@ -23,7 +24,11 @@ list(LENGTH kiv_export_lines kiv_export_count)
 if(NOT kiv_export_count EQUAL 11)
   message(FATAL_ERROR "kivsqlite3.h lists ${kiv_export_count} exports; the host interface has 11")
 endif()
+# engine.txt: the SQLite functions of KIV_ENGINE_FUNCTIONS, one a line, for the checks.
+string(REGEX MATCHALL "X\\((sqlite3_[a-z_]+)\\)" kiv_engine_lines "${kiv_header_text}")
+string(REGEX REPLACE "X\\((sqlite3_[a-z_]+)\\);?" "\\1\n" kiv_engine_list "${kiv_engine_lines}")
 set(KIV_EXPORTS_DIR ${CMAKE_BINARY_DIR}/exports)
+file(CONFIGURE OUTPUT ${KIV_EXPORTS_DIR}/engine.txt CONTENT "${kiv_engine_list}")
 file(CONFIGURE OUTPUT ${KIV_EXPORTS_DIR}/KivSQLite3.map CONTENT "${kiv_map}")
 file(CONFIGURE OUTPUT ${KIV_EXPORTS_DIR}/KivSQLite3.def CONTENT "${kiv_def}")
 file(CONFIGURE OUTPUT ${KIV_EXPORTS_DIR}/exports.txt CONTENT "${kiv_list}")

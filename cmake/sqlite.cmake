@@ -2,13 +2,13 @@
 # checkout; nothing of it is committed). The same source and the same options build
 # sqlite3.dll for Windows, libsqlite3.so beside the module on Linux, and the sqlite3
 # shell that the native tests use as their oracle: what the tests see is what authors
-# get. kiv_sqlite3 is what the module and the tests link.
-set(KIV_SQLITE_DIR ${CMAKE_BINARY_DIR}/_deps/sqlite)
-execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/fetch-sqlite.sh ${KIV_SQLITE_DIR}
-                RESULT_VARIABLE kiv_fetch_result)
-if(NOT kiv_fetch_result EQUAL 0)
-  message(FATAL_ERROR "fetching the SQLite source failed")
-endif()
+# get. sqlite3.c is compiled once per toolchain: one object library per build folder,
+# and the Linux builds other than native (asan, fuzz, bench) take native's library and
+# shell as they are (KIV_ENGINE_FROM), since SQLite is never instrumented anyway.
+# kiv_sqlite3 is what the module and the tests link.
+
+set(KIV_ENGINE_FROM "" CACHE PATH
+    "A Linux build folder whose libsqlite3.so and sqlite3 shell this build uses instead of its own")
 
 # The feature options of SQLite's own Windows build of this version (OPT_FEATURE_FLAGS
 # and REQ_FEATURE_FLAGS of its Makefile.msc; FTS4 named as well, which FTS3 brings), so
@@ -39,26 +39,63 @@ function(kiv_sqlite_target target)
   target_compile_definitions(${target} PRIVATE ${KIV_SQLITE_FEATURES})
 endfunction()
 
-add_library(sqlite3 SHARED ${KIV_SQLITE_DIR}/sqlite3.c)
-target_include_directories(sqlite3 PUBLIC ${KIV_SQLITE_DIR})
-kiv_sqlite_target(sqlite3)
-set_target_properties(sqlite3 PROPERTIES OUTPUT_NAME sqlite3 C_VISIBILITY_PRESET default)
-if(WIN32)
-  # Plain cdecl exports, as SQLite ships its DLL.
-  set_target_properties(sqlite3 PROPERTIES PREFIX "")
-  target_compile_definitions(sqlite3 PRIVATE "SQLITE_API=__declspec(dllexport)")
-else()
-  find_package(Threads REQUIRED)
-  target_link_libraries(sqlite3 PRIVATE Threads::Threads ${CMAKE_DL_LIBS} m)
-  # The shell, built from the same source's shell.c against the library above.
-  add_executable(sqlite3_shell ${KIV_SQLITE_DIR}/shell.c)
-  kiv_sqlite_target(sqlite3_shell)
-  set_target_properties(sqlite3_shell PROPERTIES OUTPUT_NAME sqlite3)
-  target_link_libraries(sqlite3_shell PRIVATE sqlite3)
-endif()
-
 add_library(kiv_sqlite3 INTERFACE)
-target_link_libraries(kiv_sqlite3 INTERFACE sqlite3)
 # sqlite3.h alone, for code that binds SQLite at run time instead of linking it.
 add_library(kiv_sqlite3_headers INTERFACE)
+
+if(KIV_ENGINE_FROM)
+  set(KIV_SQLITE_DIR ${KIV_ENGINE_FROM}/_deps/sqlite)
+  set(from ${KIV_ENGINE_FROM}/bin)
+  if(NOT EXISTS ${from}/libsqlite3.so OR NOT EXISTS ${from}/sqlite3)
+    message(FATAL_ERROR "KIV_ENGINE_FROM: ${from} lacks libsqlite3.so or the sqlite3 shell; "
+                        "build that folder first (make build)")
+  endif()
+  # Copied beside the module, which finds it through its run path ($ORIGIN).
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/libsqlite3.so
+    COMMAND ${CMAKE_COMMAND} -E copy ${from}/libsqlite3.so ${CMAKE_BINARY_DIR}/bin/libsqlite3.so
+    DEPENDS ${from}/libsqlite3.so VERBATIM)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/sqlite3
+    COMMAND ${CMAKE_COMMAND} -E copy ${from}/sqlite3 ${CMAKE_BINARY_DIR}/bin/sqlite3
+    DEPENDS ${from}/sqlite3 VERBATIM)
+  add_custom_target(kiv_engine_copy ALL
+    DEPENDS ${CMAKE_BINARY_DIR}/bin/libsqlite3.so ${CMAKE_BINARY_DIR}/bin/sqlite3)
+  add_library(sqlite3 SHARED IMPORTED GLOBAL)
+  set_target_properties(sqlite3 PROPERTIES IMPORTED_LOCATION ${CMAKE_BINARY_DIR}/bin/libsqlite3.so
+                        IMPORTED_SONAME libsqlite3.so)
+  add_dependencies(kiv_sqlite3 kiv_engine_copy)
+  add_executable(sqlite3_shell IMPORTED GLOBAL)
+  set_target_properties(sqlite3_shell PROPERTIES IMPORTED_LOCATION ${CMAKE_BINARY_DIR}/bin/sqlite3)
+else()
+  set(KIV_SQLITE_DIR ${CMAKE_BINARY_DIR}/_deps/sqlite)
+  execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/fetch-sqlite.sh ${KIV_SQLITE_DIR}
+                  RESULT_VARIABLE kiv_fetch_result)
+  if(NOT kiv_fetch_result EQUAL 0)
+    message(FATAL_ERROR "fetching the SQLite source failed")
+  endif()
+
+  # The one compilation of sqlite3.c in this folder.
+  add_library(kiv_sqlite3_objects OBJECT ${KIV_SQLITE_DIR}/sqlite3.c)
+  kiv_sqlite_target(kiv_sqlite3_objects)
+  set_target_properties(kiv_sqlite3_objects PROPERTIES C_VISIBILITY_PRESET default)
+  add_library(sqlite3 SHARED $<TARGET_OBJECTS:kiv_sqlite3_objects>)
+  set_target_properties(sqlite3 PROPERTIES OUTPUT_NAME sqlite3)
+  if(WIN32)
+    # Plain cdecl exports, as SQLite ships its DLL.
+    set_target_properties(sqlite3 PROPERTIES PREFIX "")
+    target_compile_definitions(kiv_sqlite3_objects PRIVATE "SQLITE_API=__declspec(dllexport)")
+  else()
+    find_package(Threads REQUIRED)
+    target_link_libraries(sqlite3 PRIVATE Threads::Threads ${CMAKE_DL_LIBS} m)
+    # The shell, built from the same source's shell.c against the library above, for the
+    # tests and benchmarks that use it as their oracle.
+    add_executable(sqlite3_shell EXCLUDE_FROM_ALL ${KIV_SQLITE_DIR}/shell.c)
+    kiv_sqlite_target(sqlite3_shell)
+    set_target_properties(sqlite3_shell PROPERTIES OUTPUT_NAME sqlite3)
+    target_include_directories(sqlite3_shell PRIVATE ${KIV_SQLITE_DIR})
+    target_link_libraries(sqlite3_shell PRIVATE sqlite3)
+  endif()
+endif()
+
+target_link_libraries(kiv_sqlite3 INTERFACE sqlite3)
+target_include_directories(kiv_sqlite3 INTERFACE ${KIV_SQLITE_DIR})
 target_include_directories(kiv_sqlite3_headers INTERFACE ${KIV_SQLITE_DIR})

@@ -1,19 +1,21 @@
-// The five SQLite functions the module calls, as one record: the only way db/ reaches
-// SQLite. On Linux they are the ordinary links to libsqlite3.so beside the module
-// (engine_linked.cpp), so a preloaded library sees every call; on Windows they are
-// bound at the first action (engine_loaded.cpp). CMake picks the file.
+// The SQLite functions the module calls (KIV_ENGINE_FUNCTIONS of kivsqlite3.h), as one
+// record: the only way db/ reaches SQLite. On Linux they are the ordinary links to
+// libsqlite3.so beside the module (engine_linked.cpp), so a preloaded library sees every
+// call; on Windows they are bound at the first action (engine_loaded.cpp). CMake picks
+// the file.
 #pragma once
 
 #include <sqlite3.h>
 
+#include "kivsqlite3.h"
+
 namespace kiv::db {
 
+// One pointer per function, named as the function.
 struct Engine {
-  decltype(&sqlite3_open) open;              // opens or creates a database file
-  decltype(&sqlite3_get_table) get_table;    // runs SQL, every row at once
-  decltype(&sqlite3_free_table) free_table;  // gives get_table's rows back
-  decltype(&sqlite3_errmsg) errmsg;          // the message of the last failure
-  decltype(&sqlite3_close) close;            // closes a connection
+#define KIV_ENGINE_FIELD(name) decltype(&::name) name;
+  KIV_ENGINE_FUNCTIONS(KIV_ENGINE_FIELD)
+#undef KIV_ENGINE_FIELD
 };
 
 // The engine, or null when no usable SQLite can be found; then every open fails.

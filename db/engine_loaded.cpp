@@ -1,10 +1,13 @@
 // The engine on Windows. Windows looks for a DLL's imports beside the program, in the
 // system folders, the current folder and PATH, but not beside the DLL, and authors put
-// sqlite3.dll beside the plug-in. So the five functions are bound by name at the first
-// action: from sqlite3.dll in the module's own folder, else by Windows' normal search.
-// Nothing happens at load: the module loads and registers its actions where no usable
-// sqlite3.dll is, and then every open fails ("Error: unable to open database"). A
-// later action tries again, so copying sqlite3.dll in needs no restart of the host.
+// sqlite3.dll beside the plug-in. So the functions are bound by name at the first
+// action, from trusted folders only, each by its full path: sqlite3.dll beside the
+// module, else beside the host program, else in the system folder. Never the current
+// folder or PATH, where a sqlite3.dll left in a project or download folder would be
+// loaded into the host and run. Nothing happens at load: the module loads and registers
+// its actions where no usable sqlite3.dll is, and then every open fails ("Error: unable
+// to open database"). A later action tries again, so copying sqlite3.dll in needs no
+// restart of the host.
 #include <atomic>
 
 #include "db/engine.h"
@@ -24,18 +27,24 @@ bool Find(void *library, const char *name, Fn &slot) noexcept {
   return slot != nullptr;
 }
 
-// Loads the engine into `engine`. False, with nothing kept loaded, when no library was
-// found or it lacks one of the five functions (an old or foreign sqlite3.dll).
-bool Bind(Engine &engine) noexcept {
-  void *library = platform::OpenLibraryBesideModule(kEngineFile);
+// Binds `engine` to the library in `folder`. False, with nothing kept loaded, when there
+// is none or it cannot be loaded (not a 32-bit DLL) or lacks one of the functions (an old
+// or foreign sqlite3.dll).
+bool BindFrom(platform::LibraryFolder folder, Engine &engine) noexcept {
+  void *library = platform::OpenLibraryIn(folder, kEngineFile);
   if (library == nullptr) return false;
-  if (Find(library, "sqlite3_open", engine.open) &&
-      Find(library, "sqlite3_get_table", engine.get_table) &&
-      Find(library, "sqlite3_free_table", engine.free_table) &&
-      Find(library, "sqlite3_errmsg", engine.errmsg) &&
-      Find(library, "sqlite3_close", engine.close))
-    return true;
-  platform::CloseLibrary(library);
+  bool complete = true;
+#define KIV_ENGINE_FIND(name) complete = complete && Find(library, #name, engine.name);
+  KIV_ENGINE_FUNCTIONS(KIV_ENGINE_FIND)
+#undef KIV_ENGINE_FIND
+  if (!complete) platform::CloseLibrary(library);
+  return complete;
+}
+
+bool Bind(Engine &engine) noexcept {
+  for (const platform::LibraryFolder folder : platform::kTrustedLibraryFolders) {
+    if (BindFrom(folder, engine)) return true;
+  }
   return false;
 }
 

@@ -9,14 +9,6 @@
 namespace kiv::db {
 namespace {
 
-// The cell pointer for column n of row `row`, or null outside the table.
-const char *CellAt(const ResultTable &table, int32_t row, int32_t n) noexcept {
-  if (n < 1 || n > table.ColumnCount) return nullptr;
-  if (table.Cells == nullptr || row < 0 || row > table.RowCount) return nullptr;
-  return table.Cells[static_cast<std::size_t>(table.ColumnCount) * static_cast<std::size_t>(row) +
-                     static_cast<std::size_t>(n - 1)];
-}
-
 // Puts the cursor on `row` and sets the end flags from the row count.
 void SetCursor(ResultTable &table, int32_t row) noexcept {
   table.CurrentRow = row;
@@ -30,27 +22,30 @@ void SetCursor(ResultTable &table, int32_t row) noexcept {
   } else if (table.CurrentRow > table.RowCount) {
     table.Eof = true;
   }
-  table.RowOffset = table.ColumnCount * table.CurrentRow;
+  // Past the last row it is never read; the product is taken wide so that it is defined.
+  table.RowOffset =
+      static_cast<int32_t>(static_cast<int64_t>(table.ColumnCount) * table.CurrentRow);
 }
 
 }  // namespace
 
 ResultTable::~ResultTable() { ReleaseTable(*this); }
 
-bool QueryTable(ResultTable &table, DbHandle handle, const char *sql) noexcept {
+bool QueryTable(ResultTable &table, const DbHandle &db, const char *sql) noexcept {
   ReleaseTable(table);
-  if (handle == nullptr) return false;
+  if (db.connection == nullptr) return false;
   const Engine *engine = TheEngine();  // a handle means the engine is bound
   char **cells = nullptr;
   int rows = 0;
   int columns = 0;
-  if (engine->get_table(handle, sql, &cells, &rows, &columns, nullptr) != SQLITE_OK) {
-    engine->free_table(cells);
+  if (engine->sqlite3_get_table(db.connection, sql, &cells, &rows, &columns, nullptr) !=
+      SQLITE_OK) {
+    engine->sqlite3_free_table(cells);
     return false;
   }
   table.ColumnCount = columns;
   if (rows == 0) {
-    engine->free_table(cells);
+    engine->sqlite3_free_table(cells);
     return true;
   }
   table.Cells = cells;
@@ -59,7 +54,8 @@ bool QueryTable(ResultTable &table, DbHandle handle, const char *sql) noexcept {
 }
 
 void ReleaseTable(ResultTable &table) noexcept {
-  if (table.RowCount != 0) TheEngine()->free_table(table.Cells);  // cells mean a bound engine
+  if (table.RowCount != 0)
+    TheEngine()->sqlite3_free_table(table.Cells);  // cells mean a bound engine
   table.Cells = nullptr;
   table.ColumnCount = 0;
   table.RowCount = 0;
@@ -73,21 +69,9 @@ void MoveFirst(ResultTable &table) noexcept { SetCursor(table, 1); }
 
 void MoveNext(ResultTable &table) noexcept { SetCursor(table, table.CurrentRow + 1); }
 
-std::string_view FieldText(const ResultTable &table, int32_t n) noexcept {
-  return BoundedText(CellAt(table, table.CurrentRow, n));
-}
-
 std::string_view FieldWhole(const ResultTable &table, int32_t n) noexcept {
-  const char *cell = CellAt(table, table.CurrentRow, n);
+  const char *cell = CellAt(table, n);
   return cell == nullptr ? std::string_view() : std::string_view(cell, std::strlen(cell));
-}
-
-std::string_view ColumnName(const ResultTable &table, int32_t n) noexcept {
-  return BoundedText(CellAt(table, 0, n));
-}
-
-CellView Cells(const ResultTable &table) noexcept {
-  return {table.Cells, table.RowCount, table.ColumnCount};
 }
 
 }  // namespace kiv::db

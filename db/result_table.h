@@ -1,27 +1,21 @@
 // ResultTable: the whole result of an SQL text, fetched at once by sqlite3_get_table,
-// walked row by row and read cell by cell as text. The record owns SQLite's table while
-// it holds rows and gives it back on ReleaseTable or when it goes out of scope; it
-// points into nothing of its caller. Code that only reads cells takes a CellView.
+// walked row by row with MoveFirst and MoveNext until Eof and read cell by cell with
+// FieldText (or FieldWhole): the one way the actions read a result. The record owns
+// SQLite's table while it holds rows and gives it back on ReleaseTable or when it goes
+// out of scope; it points into nothing of its caller.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "base/byte_buffer.h"
 #include "db/database.h"
 
 namespace kiv::db {
 
-// Rows of zero-terminated cell texts in sqlite3_get_table's layout, owned elsewhere:
-// (rows + 1) x columns pointers, row after row, row 0 the column names; a null pointer
-// stands for SQL NULL.
-struct CellView {
-  char *const *cells = nullptr;  // row 0 first; null when there are no rows
-  int32_t rows = 0;              // data rows, row 0 not counted
-  int32_t columns = 0;           // cells per row
-};
-
 struct ResultTable {
-  char **Cells = nullptr;   // SQLite's table while RowCount > 0, else none
+  char **Cells = nullptr;   // SQLite's table while RowCount > 0, else none; row 0 the names
   int32_t ColumnCount = 0;  // columns, as SQLite reported them
   int32_t RowCount = 0;     // data rows, row 0 (the column names) not counted
   int32_t CurrentRow = 0;   // cursor: 1-based data row, 0 before the first move
@@ -35,11 +29,11 @@ struct ResultTable {
   ~ResultTable();
 };
 
-// Releases what `table` holds, then runs the zero-terminated `sql` on `handle` into it.
+// Releases what `table` holds, then runs the zero-terminated `sql` on `db` into it.
 // True when SQLite reported success; false (table empty) otherwise, and for a none
 // handle, where SQLite is not called. A result without rows is given back at once. The
 // cursor stands before the first row.
-bool QueryTable(ResultTable &table, DbHandle handle, const char *sql) noexcept;
+bool QueryTable(ResultTable &table, const DbHandle &db, const char *sql) noexcept;
 
 // Gives SQLite's table back and returns to the empty state. Harmless on an empty record.
 void ReleaseTable(ResultTable &table) noexcept;
@@ -48,19 +42,24 @@ void ReleaseTable(ResultTable &table) noexcept;
 void MoveFirst(ResultTable &table) noexcept;
 void MoveNext(ResultTable &table) noexcept;
 
+// The cell pointer for column `n` of the cursor row, or null outside the table.
+inline const char *CellAt(const ResultTable &table, int32_t n) noexcept {
+  if (n < 1 || n > table.ColumnCount) return nullptr;
+  if (table.Cells == nullptr || table.CurrentRow < 0 || table.CurrentRow > table.RowCount)
+    return nullptr;
+  return table.Cells[static_cast<std::size_t>(table.RowOffset) + static_cast<std::size_t>(n - 1)];
+}
+
 // Cell `n` (from 1) of the cursor row, up to its first NUL and at most 16 MiB: a view
 // into the table, valid until it is released. Empty outside the table and for SQL NULL.
-// Before the first move the cursor row is row 0, the column names.
-std::string_view FieldText(const ResultTable &table, int32_t n) noexcept;
+// Before the first move the cursor row is row 0, the column names. Inline: the query
+// action reads every cell of a record set through it.
+inline std::string_view FieldText(const ResultTable &table, int32_t n) noexcept {
+  return BoundedText(CellAt(table, n));
+}
 
 // Cell `n` of the cursor row up to its first NUL, whatever its length: for values such
 // as a large BLOB's quoted text, which the 16 MiB text bound would cut.
 std::string_view FieldWhole(const ResultTable &table, int32_t n) noexcept;
-
-// The name of column `n` (from 1) of a result with rows; empty otherwise.
-std::string_view ColumnName(const ResultTable &table, int32_t n) noexcept;
-
-// The table's cells for reading.
-CellView Cells(const ResultTable &table) noexcept;
 
 }  // namespace kiv::db

@@ -1,5 +1,7 @@
-// The record-set text from arbitrary cells: the same bytes as a plain row-by-row join
-// (cells up to their NUL, "|" between, CR after each row).
+// The record-set text of any cells: the same bytes as a plain row-by-row join (cells up
+// to their NUL, "|" between, CR after each row). The cells come from a query of an
+// in-memory database, each a text of fuzzer-chosen bytes or NULL, read as the query
+// action reads them.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -26,22 +28,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     texts.emplace_back();
     isNull.push_back(false);
   }
-  const int rows = static_cast<int>(texts.size()) / columns;
-  std::vector<char *> cells(static_cast<size_t>(columns), nullptr);  // the header row
-  for (size_t i = 0; i < texts.size(); ++i) cells.push_back(isNull[i] ? nullptr : texts[i].data());
 
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string sql = "VALUES";
   std::string expected;
-  for (int r = 0; r < rows; ++r) {
-    for (int c = 0; c < columns; ++c) {
-      if (c > 0) expected += '|';
-      const char *cell = cells[static_cast<size_t>((r + 1) * columns + c)];
-      if (cell != nullptr) expected += std::string(cell);  // up to the first NUL
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const bool first = i % columns == 0;
+    sql += first ? (i == 0 ? "(" : "),(") : ",";
+    if (isNull[i]) {
+      sql += "NULL";
+    } else {
+      sql += "CAST(X'";
+      for (const char c : texts[i]) {
+        sql += kHex[static_cast<unsigned char>(c) >> 4];
+        sql += kHex[c & 15];
+      }
+      sql += "' AS TEXT)";
+      expected += std::string(texts[i].c_str());  // up to the first NUL
     }
-    expected += '\r';
+    expected += (i + 1) % columns == 0 ? '\r' : '|';
   }
+  sql += ")";
 
+  static kiv::db::DbHandle db;
+  if (db.connection == nullptr && !kiv::db::OpenDatabase("", db)) __builtin_trap();
+  kiv::db::ResultTable table;
+  if (!kiv::db::QueryTable(table, db, sql.c_str())) __builtin_trap();
   kiv::ByteBuffer text;
-  const bool built = kiv::actions::BuildRecordSetText({cells.data(), rows, columns}, text);
-  if (!built || std::string(text.view()) != expected) __builtin_trap();
+  if (!kiv::actions::BuildRecordSetText(table, text) || std::string(text.view()) != expected)
+    __builtin_trap();
   return 0;
 }

@@ -9,9 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string param(reinterpret_cast<const char *>(data), size);
-  kiv::blob::RowIdNumber number{};
-  if (!kiv::blob::RowIdText(param, number)) return 0;
-  const std::string text(number.view());
+  kiv::blob::RowIdSql sql{};
+  if (!kiv::blob::RowIdText(param, sql)) return 0;
+  const std::string text(sql.view());
   if (text.size() < 2 || (text[0] != ' ' && text[0] != '-')) __builtin_trap();
   const std::string digits = text.substr(1);
   if (digits.find_first_not_of("0123456789") != std::string::npos) __builtin_trap();

@@ -13,6 +13,10 @@ namespace kiv::host {
 // File name of the module as the build names it beside its host program.
 extern const char *const kModuleFileName;
 
+// `path` made a full path (relative to the current folder), as loading by a relative
+// path is left undefined on Windows and searches elsewhere on POSIX.
+std::string FullPath(const std::string &path);
+
 // Loads the library at `path`. Returns null and sets `*error` when it cannot be loaded.
 void *LoadModule(const std::string &path, std::string *error);
 
@@ -23,9 +27,10 @@ void *FindExport(void *module, const char *name) noexcept;
 std::string ExecutableFolder();
 
 // The SQLite library the module at `modulePath` (loaded as `module`) works with, and
-// its version: the file it found, or on Windows the file it tries first when it finds
-// none. The module binds SQLite only when it runs an action; this looks for it the same
-// way.
+// its version. On Windows the module binds it at its first action, from trusted folders
+// only (beside the plug-in, beside the host program, the system folder); this looks for
+// it the same way and names the file it uses and where it is, or each file tried and
+// why it was not used.
 std::string DescribeEngine(const std::string &modulePath, void *module);
 
 // Frees a block of host memory that the module put into a host text slot.
@@ -36,8 +41,13 @@ void UseBinaryStandardOutput() noexcept;
 
 // Writes `text` (bytes in the ANSI code page, as the plug-in's texts are) to `stream`.
 // On Windows a console shows them in the ANSI code page, not its own OEM one, so "ü"
-// stays "ü"; a file or pipe gets the bytes as they are.
+// stays "ü", handed over in pieces every console takes, and as plain bytes where the
+// console refuses them; a file or pipe gets the bytes as they are. A failure is kept
+// for AllOutputShown.
 void Print(std::FILE *stream, std::string_view text);
+
+// True when everything printed so far reached its stream (flushing standard output).
+bool AllOutputShown() noexcept;
 
 // Settles how the process meets the system before anything runs: on POSIX a write beyond
 // the file size limit then fails (and the action answers) instead of ending kivhost.

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "host/host_os.h"
@@ -13,6 +14,18 @@
 namespace kiv::host {
 
 const char *const kModuleFileName = "libKivSQLite3.so";
+
+namespace {
+
+bool outputLost = false;  // a Print that did not reach its stream
+
+}  // namespace
+
+std::string FullPath(const std::string &path) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(path, error);
+  return error ? path : full.lexically_normal().string();
+}
 
 void *LoadModule(const std::string &path, std::string *error) {
   void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -48,7 +61,11 @@ void FreeHostBlock(void *block) noexcept { std::free(block); }
 void UseBinaryStandardOutput() noexcept {}
 
 void Print(std::FILE *stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
+  if (std::fwrite(text.data(), 1, text.size(), stream) != text.size()) outputLost = true;
+}
+
+bool AllOutputShown() noexcept {
+  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && !outputLost;
 }
 
 void PrepareProcess() noexcept { signal(SIGXFSZ, SIG_IGN); }

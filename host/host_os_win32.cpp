@@ -1,21 +1,94 @@
 // kivhost's operating system on Windows: LoadLibraryA and GetProcAddress by the export
-// names, GetModuleFileNameA for the program's folder, GlobalFree for host memory, and
-// standard output in binary mode so "\n" bytes are not turned into CR LF.
+// names, GetModuleFileNameA for the program's folder, GlobalFree for host memory, the
+// module's engine looked for as the module looks for it, standard output in binary mode
+// so "\n" bytes are not turned into CR LF, and console output in pieces.
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
 #include <windows.h>
 
+#include "host/console_pieces.h"
 #include "host/host_os.h"
+#include "kivsqlite3.h"
 
 namespace kiv::host {
 
 const char *const kModuleFileName = "KivSQLite3.dll";
 
+namespace {
+
+bool outputLost = false;  // a Print that did not reach its stream
+
+// The folder of `path`, with its trailing separator; empty when it has none.
+std::string FolderOf(const std::string &path) {
+  const auto cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// Why the sqlite3.dll at `path` cannot serve the module, or empty when it can (`library`
+// is then left loaded for the caller to describe and free).
+std::string WhyNotUsable(const std::string &path, HMODULE &library) {
+  library = nullptr;
+  if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return "not found";
+  library = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (library == nullptr) {
+    const DWORD error = GetLastError();
+    return error == ERROR_BAD_EXE_FORMAT ? "not a 32-bit DLL"
+                                         : "cannot be loaded, error " + std::to_string(error);
+  }
+  std::string lacking;
+#define KIV_CHECK_ENGINE_FUNCTION(name) \
+  if (lacking.empty() && GetProcAddress(library, #name) == nullptr) lacking = "lacks " #name;
+  KIV_ENGINE_FUNCTIONS(KIV_CHECK_ENGINE_FUNCTION)
+#undef KIV_CHECK_ENGINE_FUNCTION
+  if (!lacking.empty()) {
+    FreeLibrary(library);
+    library = nullptr;
+  }
+  return lacking;
+}
+
+std::string SqliteVersion(HMODULE library) {
+  const auto version = reinterpret_cast<const char *(*)()>(
+      reinterpret_cast<void *>(GetProcAddress(library, "sqlite3_libversion")));
+  return version != nullptr ? version() : "?";
+}
+
+// Writes `wide` to the console in pieces; false when the console refused a piece, with
+// `*shown` the units it took.
+bool WriteConsolePieces(HANDLE console, std::u16string_view wide, std::size_t *shown) {
+  *shown = 0;
+  while (*shown < wide.size()) {
+    const std::size_t piece = ConsolePiece(wide.substr(*shown));
+    DWORD written = 0;
+    if (!WriteConsoleW(console, wide.data() + *shown, static_cast<DWORD>(piece), &written,
+                       nullptr) ||
+        written == 0)
+      return false;
+    *shown += written;
+  }
+  return true;
+}
+
+bool WriteBytes(HANDLE handle, std::string_view bytes) {
+  DWORD written = 0;
+  return WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+}  // namespace
+
+std::string FullPath(const std::string &path) {
+  char full[MAX_PATH * 4];
+  const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return length > 0 && length < sizeof full ? std::string(full, length) : path;
+}
+
 void *LoadModule(const std::string &path, std::string *error) {
-  HMODULE module = LoadLibraryA(path.c_str());
+  // A full path: what the plug-in imports is looked for beside it first.
+  HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (module == nullptr && error != nullptr) {
-    *error = "LoadLibraryA failed with error " + std::to_string(GetLastError());
+    *error = "LoadLibraryExA failed with error " + std::to_string(GetLastError());
   }
   return reinterpret_cast<void *>(module);
 }
@@ -28,47 +101,32 @@ std::string ExecutableFolder() {
   char path[MAX_PATH];
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return {};
-  std::string folder(path, length);
-  const auto cut = folder.find_last_of("\\/");
-  return cut == std::string::npos ? std::string() : folder.substr(0, cut + 1);
+  return FolderOf(std::string(path, length));
 }
-
-namespace {
-
-// "path (SQLite x.y.z)" for a loaded sqlite3.dll, or empty when it lacks a function the
-// module needs.
-std::string Describe(HMODULE library) {
-  for (const char *name : {"sqlite3_open", "sqlite3_get_table", "sqlite3_free_table",
-                           "sqlite3_errmsg", "sqlite3_close"}) {
-    if (GetProcAddress(library, name) == nullptr) return {};
-  }
-  const auto version = reinterpret_cast<const char *(*)()>(
-      reinterpret_cast<void *>(GetProcAddress(library, "sqlite3_libversion")));
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(library, path, MAX_PATH);
-  return std::string(path, length < MAX_PATH ? length : 0) + " (SQLite " +
-         (version != nullptr ? version() : "?") + ")";
-}
-
-}  // namespace
 
 std::string DescribeEngine(const std::string &modulePath, void *) {
-  const auto cut = modulePath.find_last_of("\\/");
-  const std::string beside =
-      (cut == std::string::npos ? std::string() : modulePath.substr(0, cut + 1)) + "sqlite3.dll";
-  std::string found;
-  if (HMODULE library = LoadLibraryExA(beside.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
-    found = Describe(library);
-    FreeLibrary(library);
-    if (!found.empty()) return found;
+  char system[MAX_PATH];
+  const UINT systemLength = GetSystemDirectoryA(system, MAX_PATH);
+  const std::pair<std::string, const char *> places[] = {
+      {FolderOf(modulePath), "beside the plug-in"},
+      {ExecutableFolder(), "beside the host program"},
+      {systemLength > 0 && systemLength < MAX_PATH ? std::string(system, systemLength) + "\\" : "",
+       "in the system folder"}};
+  std::string tried;
+  for (const auto &[folder, where] : places) {
+    if (folder.empty()) continue;
+    const std::string path = folder + "sqlite3.dll";
+    HMODULE library = nullptr;
+    const std::string why = WhyNotUsable(path, library);
+    if (why.empty()) {
+      const std::string found = path + " (SQLite " + SqliteVersion(library) + "), " + where +
+                                (tried.empty() ? std::string() : "; not used: " + tried);
+      FreeLibrary(library);
+      return found;
+    }
+    tried += (tried.empty() ? "" : ", ") + path + " (" + why + ")";
   }
-  if (HMODULE library = LoadLibraryA("sqlite3.dll")) {
-    found = Describe(library);
-    FreeLibrary(library);
-    if (!found.empty()) return found + ", found by Windows' search, not beside the module";
-  }
-  return "none: tried " + beside +
-         " and Windows' search; every action answers \"Error: unable to open database\"";
+  return "none, so every action answers \"Error: unable to open database\"; tried " + tried;
 }
 
 void FreeHostBlock(void *block) noexcept {
@@ -80,16 +138,31 @@ void UseBinaryStandardOutput() noexcept { _setmode(_fileno(stdout), _O_BINARY); 
 void Print(std::FILE *stream, std::string_view text) {
   const HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
   DWORD mode = 0;
-  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode) || text.empty()) {
-    std::fwrite(text.data(), 1, text.size(), stream);  // a file or a pipe: the bytes
+  if (text.empty()) return;
+  if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) {
+    // A file or a pipe: the bytes.
+    if (std::fwrite(text.data(), 1, text.size(), stream) != text.size()) outputLost = true;
     return;
   }
   std::fflush(stream);
-  std::wstring wide(text.size(), L'\0');
-  const int count = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                        wide.data(), static_cast<int>(wide.size()));
-  DWORD written = 0;
-  WriteConsoleW(handle, wide.data(), static_cast<DWORD>(count > 0 ? count : 0), &written, nullptr);
+  std::u16string wide(text.size(), u'\0');
+  const int count =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                          reinterpret_cast<wchar_t *>(wide.data()), static_cast<int>(wide.size()));
+  wide.resize(count > 0 ? static_cast<std::size_t>(count) : 0);
+  std::size_t shown = 0;
+  if (WriteConsolePieces(handle, wide, &shown)) return;
+  // The console refused: what it did not show goes as bytes in the ANSI code page.
+  const std::u16string_view rest = std::u16string_view(wide).substr(shown);
+  std::string bytes(rest.size() * 2, '\0');
+  const int length = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<const wchar_t *>(rest.data()),
+                                         static_cast<int>(rest.size()), bytes.data(),
+                                         static_cast<int>(bytes.size()), nullptr, nullptr);
+  if (length <= 0 || !WriteBytes(handle, std::string_view(bytes.data(), length))) outputLost = true;
+}
+
+bool AllOutputShown() noexcept {
+  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && !outputLost;
 }
 
 void PrepareProcess() noexcept {}

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <vector>
@@ -30,8 +31,9 @@ const char kHelp[] =
     "  script [--echo] FILE\n"
     "        runs one \"ACTION PARAMETERS\" a line from FILE (- reads standard input);\n"
     "        blank lines and lines starting with # are skipped, [name] is replaced by\n"
-    "        the current value of variable name, a bad line is reported and the script\n"
-    "        goes on; --echo shows each line before its answers\n"
+    "        the current value of variable name (less a record set's final \\r), [[ by\n"
+    "        [ (for SQL's [quoted] names), a bad line is reported and the script goes\n"
+    "        on; --echo shows each line before its answers\n"
     "  list     the actions as the plug-in registers them: number, name, parameter\n"
     "           type, parameter count, hint\n"
     "  info     the plug-in's title, author and description, its file and the SQLite\n"
@@ -40,20 +42,29 @@ const char kHelp[] =
     "  help, --help, -h  this text\n"
     "\n"
     "ACTION is a number or an action name (any letter case); PARAMETERS is one text of\n"
-    "fields separated by |, the last naming the variable that receives the answer:\n"
+    "fields separated by |, in the order of the action's template:\n"
     "  1  QX_SqLite_cmd       [Database]|[SQL_String]|return_variable\n"
     "  2  QX_SqLite_Select    [Database]|[SQL_String]|return_variable\n"
     "  3  QX_SqLite_BLOB_Get  "
     "[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|return_variable\n"
     "  4  QX_SqLite_BLOB_Put  "
     "[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable\n"
+    "The field return_variable names the variable that receives the answer; fields after\n"
+    "it are ignored. \"(no variable) = Ok\" means that field was empty: a script would see\n"
+    "no answer. When it is empty while a later field is not, a | inside a field (SQL's\n"
+    "||) has cut the text: nothing runs, and the action's error goes to the last field\n"
+    "that is not empty.\n"
     "\n"
     "--module PATH loads the plug-in at PATH instead of the one beside kivhost.\n"
     "\n"
     "exit status: 0 the plug-in ran every action; 1 it refused one (a number it has no\n"
-    "action for); 2 a usage error, a bad script line, or a plug-in that cannot be loaded.\n";
+    "action for); 2 a usage error, a bad script line or script file, a plug-in that cannot\n"
+    "be loaded, or output that could not be written.\n";
 
 namespace {
+
+// What `run` and `script` show for an answer handed to no variable.
+constexpr char kNoVariable[] = "(no variable)";
 
 // `text` with control bytes shown as \r \n \t and \xHH, so that one value stays on one
 // line. Everything else, a backslash and bytes from 128 up included, passes unchanged.
@@ -83,7 +94,7 @@ std::string EscapeForDisplay(std::string_view text) {
 void PrintSets(std::size_t from) {
   const auto &sets = TheHostRecord().sets;
   for (std::size_t i = from; i < sets.size(); ++i) {
-    const std::string name = sets[i].name ? EscapeForDisplay(*sets[i].name) : "(null)";
+    const std::string name = sets[i].name ? EscapeForDisplay(*sets[i].name) : kNoVariable;
     Print(stdout, name + " = " + EscapeForDisplay(sets[i].value.value_or("")) + "\n");
   }
 }
@@ -100,17 +111,27 @@ void ReportRefused(const std::string &where, int32_t action) {
                     " and refused it; its actions are 1 to 4 (kivhost list shows them)\n");
 }
 
-// `line` with every [name] of a variable set so far replaced by its value.
+// `line` with every [name] of a variable set so far replaced by its value, less one
+// final carriage return (a record set's row end: "[count]" gives "3", not "3" and CR).
+// "[[" stands for a "[" that stays, for SQL's own bracket quoting of a name that is also
+// a variable's ("SELECT [[n] FROM t" keeps "[n]"); a [name] of no variable stays as it is.
 std::string SubstituteVariables(const std::string &line) {
   std::string out;
   std::size_t pos = 0;
   while (pos < line.size()) {
     const std::size_t open = line.find('[', pos);
-    const std::size_t close = open == std::string::npos ? open : line.find(']', open + 1);
-    if (close == std::string::npos) break;
-    const std::optional<std::string> value = CurrentValue(line.substr(open + 1, close - open - 1));
+    if (open == std::string::npos) break;
     out += line.substr(pos, open - pos);
+    if (line.compare(open, 2, "[[") == 0) {
+      out += '[';
+      pos = open + 2;
+      continue;
+    }
+    const std::size_t close = line.find(']', open + 1);
+    std::optional<std::string> value;
+    if (close != std::string::npos) value = CurrentValue(line.substr(open + 1, close - open - 1));
     if (value) {
+      if (!value->empty() && value->back() == '\r') value->pop_back();
       out += *value;
       pos = close + 1;
     } else {
@@ -164,11 +185,17 @@ std::optional<int32_t> ResolveAction(const std::string &action) {
   return std::nullopt;
 }
 
-int ListActions() {
+std::string ActionList() {
+  std::string list;
   for (const RegisteredAction &a : TheHostRecord().actions) {
-    Print(stdout, std::to_string(a.number) + "\t" + a.name + "\t" + a.type + "\t" +
-                      std::to_string(a.count) + "\t" + EscapeForDisplay(a.hint) + "\n");
+    list += std::to_string(a.number) + "\t" + a.name + "\t" + a.type + "\t" +
+            std::to_string(a.count) + "\t" + EscapeForDisplay(a.hint) + "\n";
   }
+  return list;
+}
+
+int ListActions() {
+  Print(stdout, ActionList());
   return 0;
 }
 
@@ -212,6 +239,11 @@ int RunAction(const ModuleApi &api, int32_t action, const std::string &params,
 int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &options) {
   std::ifstream file;
   if (path != "-") {
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+      Print(stderr, "kivhost: cannot read script " + path + ": it is a folder\n");
+      return 2;
+    }
     file.open(path, std::ios::binary);
     if (!file) {
       Print(stderr, "kivhost: cannot read script " + path + "\n");
@@ -246,6 +278,10 @@ int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &o
       if (status == 0) status = 1;
     }
     PrintSets(before);
+  }
+  if (script.bad()) {
+    Print(stderr, "kivhost: " + name + ": reading stopped by an error\n");
+    return 2;
   }
   return status;
 }

@@ -27,6 +27,9 @@ void RegisterHost(const ModuleApi &api);
 // (letter case ignored); nothing when it is neither.
 std::optional<int32_t> ResolveAction(const std::string &action);
 
+// What `list` shows of the actions registered so far: number, name, parameter type,
+// parameter count and hint (control bytes escaped), one action a line.
+std::string ActionList();
 int ListActions();
 // The three identity texts, the module file and the SQLite library it works with.
 int ShowIdentity(const ModuleApi &api, const std::string &modulePath);

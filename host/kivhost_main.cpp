@@ -25,7 +25,7 @@ int main(int argc, char **argv) {
   int arg = 1;
   std::string modulePath = DefaultModulePath();
   if (arg + 1 < argc && std::string(argv[arg]) == "--module") {
-    modulePath = argv[arg + 1];
+    modulePath = FullPath(argv[arg + 1]);
     arg += 2;
   }
   if (arg >= argc) return Usage("no command given");
@@ -71,11 +71,23 @@ int main(int argc, char **argv) {
   }
   RegisterHost(api);
 
-  if (command == "list") return ListActions();
-  if (command == "info") return ShowIdentity(api, modulePath);
-  if (command == "--version") return ShowVersion(api, modulePath);
-  if (command == "script") return RunScript(api, argv[arg], options);
-  const auto action = ResolveAction(argv[arg]);
-  if (!action) return Usage(std::string("unknown action ") + argv[arg]);
-  return RunAction(api, *action, operands == 2 ? argv[arg + 1] : "", options);
+  int status = 0;
+  if (command == "list") {
+    status = ListActions();
+  } else if (command == "info") {
+    status = ShowIdentity(api, modulePath);
+  } else if (command == "--version") {
+    status = ShowVersion(api, modulePath);
+  } else if (command == "script") {
+    status = RunScript(api, argv[arg], options);
+  } else if (const auto action = ResolveAction(argv[arg])) {
+    status = RunAction(api, *action, operands == 2 ? argv[arg + 1] : "", options);
+  } else {
+    return Usage(std::string("unknown action ") + argv[arg]);
+  }
+  if (!AllOutputShown()) {
+    Print(stderr, "kivhost: the output could not be written in full\n");
+    return 2;
+  }
+  return status;
 }

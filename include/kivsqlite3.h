@@ -67,6 +67,16 @@ typedef intptr_t HostTextSlot;
   /* Action 4: stores a whole file in one field of one row. Returns null. */                      \
   X(const char *, QX_SQLITE_BLOB_PUT, 4, "QX_SQLITE_BLOB_PUT", (const char *params))
 
+/* The functions of SQLite the module calls, each once: X(name). They are all it asks
+ * of the engine (on Windows, a sqlite3.dll lacking one is not used), and the build checks
+ * that the module calls no other. */
+#define KIV_ENGINE_FUNCTIONS(X)                                              \
+  X(sqlite3_open)       /* opens or creates a database file */               \
+  X(sqlite3_get_table)  /* runs SQL, every row at once */                    \
+  X(sqlite3_free_table) /* gives sqlite3_get_table's rows back */            \
+  X(sqlite3_errmsg)     /* the message of the connection's last failure */   \
+  X(sqlite3_close)      /* closes a connection */
+
 /* clang-format on */
 
 #define KIV_DECLARE_EXPORT(result, name, bytes, windowsName, params) \

@@ -1,8 +1,8 @@
 // The module's view of the operating system: host memory for the identity texts, the
-// files of the BLOB actions, file names for libraries that read them as UTF-8, and
-// loading a library from the module's own folder. Each contract is stated once here;
-// platform_posix.cpp and platform_win32.cpp implement it with the same signatures, and
-// CMake picks one. Knows nothing of hosts or SQLite.
+// files of the BLOB actions and the database's own files they must not touch, file names
+// for libraries that read them as UTF-8, and loading a library from a trusted folder. Each contract
+// is stated once here; platform_posix.cpp and platform_win32.cpp implement it with the same
+// signatures, and CMake picks one. Knows nothing of hosts or SQLite.
 #pragma once
 
 #include <cstddef>
@@ -72,20 +72,33 @@ bool FileSize(const File &file, std::uint64_t *size) noexcept;
 bool ReadFromStart(const File &file, char *buffer, std::size_t length,
                    std::size_t *received) noexcept;
 
-// Makes `bytes` the whole content of the file: room for them is secured first (the file
-// grown to their length where it is shorter), so that a full disk refuses before any
-// old byte is overwritten and leaves the old content whole; then one write at the
-// start, and the file cut to their length. False when room, the write or the cut is
-// refused.
+// Makes `bytes` the whole content of the file. Room for all of them is secured first,
+// also where the file does not grow (the holes of a sparse file need room too), so that
+// a full disk refuses before any old byte is overwritten; then one write at the start,
+// and the file cut to their length. False when room, the write or the cut is refused;
+// the file then has its old size again, and its old content unless the write itself
+// failed part-way (an I/O error after the room was secured).
 bool ReplaceContent(const File &file, std::string_view bytes) noexcept;
 
 // Closes `file`, and removes the file `name` when this open created it: a failed action
 // leaves no new file behind.
 void CloseDiscardingCreated(File &file, const char *name) noexcept;
 
-// True when the open `file` is the file `name` names (any other name for it included:
-// a link, another path). The BLOB actions refuse the open database as their file.
-bool SameFile(const File &file, const char *name) noexcept;
+// The database's own files: the file `database` names (as the script sent the name) and
+// its companions, the same name with "-wal", "-shm" or "-journal" appended, which SQLite
+// keeps beside it. A BLOB action must neither write nor read them, and must not even
+// open and close one: on POSIX systems closing any descriptor of a file releases every
+// lock the process holds on it, SQLite's included.
+
+// True when `name` is one of the database's own files under any name (a link, a
+// symbolic link, another spelling of the path), or names where one would be made.
+// Judged by path and file identity, without opening any of them.
+bool NamesDatabaseFile(const char *name, const char *database) noexcept;
+
+// True when the open `file` is one of the database's own files (a file renamed between
+// NamesDatabaseFile and the open). The caller then keeps `file` open until the database
+// is closed.
+bool IsDatabaseFile(const File &file, const char *database) noexcept;
 
 // --- File names for libraries that read a file name as UTF-8 (SQLite).
 
@@ -96,20 +109,27 @@ inline constexpr std::size_t kUtf8NameRoom = 1200;
 // reach the file that `name` means. On Windows `name` is meant in the ANSI code page:
 // a name that is pure ASCII or already valid UTF-8 is kept; any other is converted to
 // UTF-8, except when only the file that the raw bytes name (each invalid byte read as
-// U+FFFD, as such a library did before) exists, which is then kept reachable. Elsewhere
+// U+FFFD, as such a library reads them) exists, which is then kept reachable. Elsewhere
 // the bytes are kept. False when the name does not fit.
 bool FileNameAsUtf8(std::string_view name, char (&out)[kUtf8NameRoom]) noexcept;
 
-// --- Libraries loaded at run time.
+// --- Libraries loaded at run time, from trusted folders only.
 
-// Loads the library `fileName` from the folder of the module itself, else by the
-// system's normal search for it. Null when neither gives a library.
-void *OpenLibraryBesideModule(const char *fileName) noexcept;
+// The folders a library may come from, in the order they are tried: the module's own
+// folder, the host program's folder, the system folder. Never the current folder or
+// PATH, where anyone may leave a file of the same name.
+enum class LibraryFolder { kModule, kHostProgram, kSystem };
+inline constexpr LibraryFolder kTrustedLibraryFolders[] = {
+    LibraryFolder::kModule, LibraryFolder::kHostProgram, LibraryFolder::kSystem};
+
+// Loads the library `fileName` from `folder` by its full path. Null when the folder has
+// no such file or it cannot be loaded (on Windows: not a 32-bit DLL).
+void *OpenLibraryIn(LibraryFolder folder, const char *fileName) noexcept;
 
 // The address of `name` in `library`, or null.
 void *FindSymbol(void *library, const char *name) noexcept;
 
-// Unloads a library from OpenLibraryBesideModule.
+// Unloads a library from OpenLibraryIn.
 void CloseLibrary(void *library) noexcept;
 
 // Waits `milliseconds` before going on.

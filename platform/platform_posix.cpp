@@ -1,8 +1,9 @@
 // The platform layer on POSIX systems. Host memory is calloc/free. Files: an
 // exclusive, non-blocking flock stands in for Windows' share mode 0 between our own
 // openers, and a file with no write permission bit is opened for reading only, like a
-// Windows file with the read-only attribute. File names are bytes, kept as they are;
-// libraries load with dlopen.
+// Windows file with the read-only attribute. The database's own files are recognised by
+// path and identity, never opened. File names are bytes, kept as they are; libraries
+// load with dlopen.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,6 +11,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -112,20 +115,19 @@ bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
   struct stat info {};
   if (fstat(fd, &info) != 0) return false;
   const auto size = static_cast<off_t>(bytes.size());
-  if (size > info.st_size && posix_fallocate(fd, 0, size) != 0) {
-    // Whatever room was added goes again; the old bytes were never touched.
-    [[maybe_unused]] const bool shrunk = ftruncate(fd, info.st_size) == 0;
-    return false;
+  // Every block the new content needs, holes included, is allocated before the first
+  // write; blocks allocated this way read as zeros, so the old content stays as it was.
+  bool done = size == 0 || posix_fallocate(fd, 0, size) == 0;
+  for (std::size_t put = 0; done && put < bytes.size();) {
+    const ssize_t wrote =
+        pwrite(fd, bytes.data() + put, bytes.size() - put, static_cast<off_t>(put));
+    if (wrote < 0 && errno == EINTR) continue;
+    done = wrote > 0;
+    if (done) put += static_cast<std::size_t>(wrote);
   }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t put =
-        pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    done += static_cast<std::size_t>(put);
-  }
-  return ftruncate(fd, size) == 0;
+  if (done && ftruncate(fd, size) == 0) return true;
+  [[maybe_unused]] const bool restored = ftruncate(fd, info.st_size) == 0;  // the old size
+  return false;
 }
 
 void CloseDiscardingCreated(File &file, const char *name) noexcept {
@@ -133,11 +135,74 @@ void CloseDiscardingCreated(File &file, const char *name) noexcept {
   file = File();
 }
 
-bool SameFile(const File &file, const char *name) noexcept {
+namespace {
+
+// The names SQLite gives the database's own files: the database and its companions.
+constexpr const char *kDatabaseFileSuffixes[] = {"", "-wal", "-shm", "-journal"};
+constexpr std::size_t kPathRoom = PATH_MAX + sizeof "-journal";
+
+bool SameIdentity(const struct stat &a, const struct stat &b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Calls `visit` with the full path of each of the database's own files, the way SQLite
+// names them (the database's path with its symbolic links resolved, then each suffix),
+// until it returns true; returns whether one did. False when `database` names no file
+// on disk (":memory:", the empty name of a temporary database).
+template <typename Visit>
+bool AnyDatabaseFile(const char *database, Visit visit) {
+  char path[kPathRoom];
+  if (realpath(database, path) == nullptr) return false;
+  const std::size_t length = std::strlen(path);
+  for (const char *suffix : kDatabaseFileSuffixes) {
+    std::strcpy(path + length, suffix);
+    if (visit(static_cast<const char *>(path))) return true;
+  }
+  return false;
+}
+
+// The full path of a file that does not exist yet: its folder's real path and its own
+// name, which is where an open that creates it puts it. False when the folder has none.
+bool PathOfNewFile(const char *name, char (&out)[kPathRoom]) {
+  const char *slash = std::strrchr(name, '/');
+  char folder[kPathRoom];
+  const std::size_t folderLength =
+      slash == nullptr ? 0 : static_cast<std::size_t>(slash - name) + (slash == name ? 1 : 0);
+  if (folderLength >= sizeof folder) return false;
+  std::memcpy(folder, slash == nullptr ? "." : name, slash == nullptr ? 1 : folderLength);
+  folder[slash == nullptr ? 1 : folderLength] = '\0';
+  const char *base = slash == nullptr ? name : slash + 1;
+  if (realpath(folder, out) == nullptr) return false;
+  const std::size_t length = std::strlen(out);
+  return std::snprintf(out + length, sizeof out - length, "%s%s", out[length - 1] == '/' ? "" : "/",
+                       base) < static_cast<int>(sizeof out - length);
+}
+
+}  // namespace
+
+bool NamesDatabaseFile(const char *name, const char *database) noexcept {
+  struct stat target {};
+  if (stat(name, &target) == 0) {
+    return AnyDatabaseFile(database, [&](const char *path) {
+      struct stat own {};
+      return stat(path, &own) == 0 && SameIdentity(own, target);
+    });
+  }
+  // A missing file (or a dangling link, which no open follows to create its target) is
+  // one of them when it would be made where SQLite makes one.
+  char created[kPathRoom];
+  return PathOfNewFile(name, created) && AnyDatabaseFile(database, [&](const char *path) {
+           return std::strcmp(path, created) == 0;
+         });
+}
+
+bool IsDatabaseFile(const File &file, const char *database) noexcept {
   struct stat open {};
-  struct stat named {};
-  return fstat(static_cast<int>(file.native), &open) == 0 && stat(name, &named) == 0 &&
-         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+  if (fstat(static_cast<int>(file.native), &open) != 0) return false;
+  return AnyDatabaseFile(database, [&](const char *path) {
+    struct stat own {};
+    return stat(path, &own) == 0 && SameIdentity(own, open);
+  });
 }
 
 bool FileNameAsUtf8(std::string_view name, char (&out)[kUtf8NameRoom]) noexcept {
@@ -147,21 +212,27 @@ bool FileNameAsUtf8(std::string_view name, char (&out)[kUtf8NameRoom]) noexcept 
   return true;
 }
 
-void *OpenLibraryBesideModule(const char *fileName) noexcept {
-  Dl_info self{};
-  if (dladdr(reinterpret_cast<void *>(&OpenLibraryBesideModule), &self) != 0 &&
-      self.dli_fname != nullptr) {
-    const char *slash = std::strrchr(self.dli_fname, '/');
-    char path[4096];
-    const std::size_t folder =
-        slash == nullptr ? 0 : static_cast<std::size_t>(slash - self.dli_fname) + 1;
-    if (folder + std::strlen(fileName) < sizeof path) {
-      std::memcpy(path, self.dli_fname, folder);
-      std::strcpy(path + folder, fileName);
-      if (void *library = dlopen(path, RTLD_NOW | RTLD_LOCAL)) return library;
+void *OpenLibraryIn(LibraryFolder folder, const char *fileName) noexcept {
+  char path[kPathRoom];
+  ssize_t length = -1;
+  if (folder == LibraryFolder::kModule) {
+    Dl_info self{};
+    if (dladdr(reinterpret_cast<void *>(&OpenLibraryIn), &self) != 0 && self.dli_fname != nullptr &&
+        std::strlen(self.dli_fname) < sizeof path) {
+      std::strcpy(path, self.dli_fname);
+      length = static_cast<ssize_t>(std::strlen(path));
     }
-  }
-  return dlopen(fileName, RTLD_NOW | RTLD_LOCAL);
+  } else if (folder == LibraryFolder::kHostProgram) {
+    length = readlink("/proc/self/exe", path, sizeof path - 1);
+  }  // no system folder: the system's own search is not one of the trusted places
+  if (length <= 0) return nullptr;
+  path[length] = '\0';
+  char *slash = std::strrchr(path, '/');
+  if (slash == nullptr ||
+      static_cast<std::size_t>(slash + 1 - path) + std::strlen(fileName) >= sizeof path)
+    return nullptr;
+  std::strcpy(slash + 1, fileName);
+  return dlopen(path, RTLD_NOW | RTLD_LOCAL);
 }
 
 void *FindSymbol(void *library, const char *name) noexcept { return dlsym(library, name); }

@@ -1,10 +1,12 @@
 // The platform layer on Windows: fixed, zero-filled global memory for the host (a
 // block's handle is its address, so the host frees it with GlobalFree); files through
 // CreateFileA with share mode 0, GetFileSize, one ReadFile, one WriteFile, SetEndOfFile
-// and CloseHandle; ANSI file names made UTF-8 for SQLite; libraries from the module's
-// folder; and the module's load entry. Only functions that Windows XP SP3 has are used
+// and CloseHandle; the database's own files recognised by full path and file index; ANSI
+// file names made UTF-8 for SQLite; libraries from trusted folders by full path; and the
+// module's load entry. Only functions that Windows XP SP3 has are used
 // (the build declares nothing newer).
 #include <windows.h>
+#include <winioctl.h>
 
 #include <cstring>
 
@@ -153,6 +155,29 @@ bool ReadFromStart(const File &file, char *buffer, std::size_t length,
   return true;
 }
 
+namespace {
+
+// Room for every byte of a file grown to `size`: growing a file that is not sparse
+// reserves its clusters. A sparse file (whose holes take room only when written) is made
+// whole first, which allocates its holes; where that cannot be done (Windows XP) it is
+// refused rather than written at risk. A compressed file's room cannot be known ahead.
+bool SecureRoom(HANDLE handle, const LARGE_INTEGER &old, const LARGE_INTEGER &size) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info)) return false;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) != 0) {
+    FILE_SET_SPARSE_BUFFER whole{};
+    whole.SetSparse = FALSE;
+    DWORD returned = 0;
+    if (!DeviceIoControl(handle, FSCTL_SET_SPARSE, &whole, sizeof whole, nullptr, 0, &returned,
+                         nullptr))
+      return false;
+  }
+  return size.QuadPart <= old.QuadPart ||
+         (SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle));
+}
+
+}  // namespace
+
 bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
   if (bytes.size() > MAXDWORD) return false;
   const HANDLE handle = AsHandle(file.native);
@@ -160,22 +185,16 @@ bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
   LARGE_INTEGER size{};
   size.QuadPart = static_cast<LONGLONG>(bytes.size());
   if (!GetFileSizeEx(handle, &old)) return false;
-  // Growing the file to its new length reserves the disk space (files are not sparse),
-  // so a full disk refuses here, before any old byte is overwritten.
-  if (size.QuadPart > old.QuadPart &&
-      (!SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) || !SetEndOfFile(handle))) {
-    if (SetFilePointerEx(handle, old, nullptr, FILE_BEGIN)) SetEndOfFile(handle);
-    return false;
-  }
   const LARGE_INTEGER start{};
   DWORD written = 0;
-  if (!SetFilePointerEx(handle, start, nullptr, FILE_BEGIN)) return false;
-  if (!bytes.empty() &&
-      (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-       written != bytes.size())) {
-    return false;
-  }
-  return SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle);
+  if (SecureRoom(handle, old, size) && SetFilePointerEx(handle, start, nullptr, FILE_BEGIN) &&
+      (bytes.empty() ||
+       (WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size())) &&
+      SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle))
+    return true;
+  if (SetFilePointerEx(handle, old, nullptr, FILE_BEGIN)) SetEndOfFile(handle);  // the old size
+  return false;
 }
 
 void CloseDiscardingCreated(File &file, const char *name) noexcept {
@@ -184,28 +203,85 @@ void CloseDiscardingCreated(File &file, const char *name) noexcept {
   if (created) DeleteFileA(name);
 }
 
-bool SameFile(const File &file, const char *name) noexcept {
-  // The file SQLite holds open is refused by the share mode before this is asked; other
-  // names for a file are compared by volume and file index.
-  const HANDLE other = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (other == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION a{};
-  BY_HANDLE_FILE_INFORMATION b{};
-  const bool same = GetFileInformationByHandle(AsHandle(file.native), &a) &&
-                    GetFileInformationByHandle(other, &b) &&
-                    a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-                    a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
-  CloseHandle(other);
-  return same;
+namespace {
+
+// The names SQLite gives the database's own files: the database and its companions.
+constexpr const wchar_t *kDatabaseFileSuffixes[] = {L"", L"-wal", L"-shm", L"-journal"};
+
+// The full path of `name` read in `codePage` (GetFullPathNameW, as SQLite makes it).
+bool FullPath(UINT codePage, const char *name, wchar_t (&out)[kUtf8NameRoom]) {
+  wchar_t wide[kUtf8NameRoom];
+  if (!Widen(codePage, name, wide)) return false;
+  const DWORD length = GetFullPathNameW(wide, kUtf8NameRoom, out, nullptr);
+  return length > 0 && length < kUtf8NameRoom;
+}
+
+// The identity of the file at `path`, taken through a handle that asks for no access
+// and shares everything; closing such a handle releases no lock of anyone's (Windows
+// keeps a lock with the handle that took it). False when there is no such file.
+bool IdentityOf(const wchar_t *path, BY_HANDLE_FILE_INFORMATION &info) {
+  const HANDLE handle = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool got = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  return got;
+}
+
+bool SameIdentity(const BY_HANDLE_FILE_INFORMATION &a, const BY_HANDLE_FILE_INFORMATION &b) {
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Calls `visit` with the full path of each of the database's own files, as SQLite names
+// them (the UTF-8 name it was given, made a full path, then each suffix), until it
+// returns true; returns whether one did. False for ":memory:" and the empty name.
+template <typename Visit>
+bool AnyDatabaseFile(const char *database, Visit visit) {
+  char utf8[kUtf8NameRoom];
+  wchar_t path[kUtf8NameRoom + 8];
+  wchar_t full[kUtf8NameRoom];
+  const std::string_view name(database);
+  if (name.empty() || name == ":memory:" || !FileNameAsUtf8(name, utf8) ||
+      !FullPath(CP_UTF8, utf8, full))
+    return false;
+  for (const wchar_t *suffix : kDatabaseFileSuffixes) {
+    lstrcpyW(path, full);
+    lstrcatW(path, suffix);
+    if (visit(static_cast<const wchar_t *>(path))) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool NamesDatabaseFile(const char *name, const char *database) noexcept {
+  wchar_t target[kUtf8NameRoom];
+  if (!FullPath(CP_ACP, name, target)) return false;
+  BY_HANDLE_FILE_INFORMATION targetInfo{};
+  const bool exists = IdentityOf(target, targetInfo);
+  return AnyDatabaseFile(database, [&](const wchar_t *path) {
+    BY_HANDLE_FILE_INFORMATION own{};
+    if (exists) return IdentityOf(path, own) && SameIdentity(own, targetInfo);
+    return lstrcmpiW(path, target) == 0;  // where one would be made
+  });
+}
+
+bool IsDatabaseFile(const File &file, const char *database) noexcept {
+  BY_HANDLE_FILE_INFORMATION open{};
+  if (!GetFileInformationByHandle(AsHandle(file.native), &open)) return false;
+  return AnyDatabaseFile(database, [&](const wchar_t *path) {
+    BY_HANDLE_FILE_INFORMATION own{};
+    return IdentityOf(path, own) && SameIdentity(own, open);
+  });
 }
 
 bool FileNameAsUtf8(std::string_view name, char (&out)[kUtf8NameRoom]) noexcept {
   if (IsUtf8(name)) return CopyName(name, out);
   wchar_t meant[kUtf8NameRoom];
   if (!Widen(CP_ACP, name, meant)) return false;
-  // Before, the bytes went to SQLite as they came, and Windows made each invalid byte
-  // U+FFFD: such a file stays reachable as long as no file of the meant name exists.
+  // A file that SQLite made from these bytes taken as UTF-8 (each invalid byte read as
+  // U+FFFD) stays reachable as long as no file of the meant name exists.
   wchar_t before[kUtf8NameRoom];
   if (GetFileAttributesW(meant) == INVALID_FILE_ATTRIBUTES && Widen(CP_UTF8, name, before) &&
       GetFileAttributesW(before) != INVALID_FILE_ATTRIBUTES)
@@ -215,26 +291,31 @@ bool FileNameAsUtf8(std::string_view name, char (&out)[kUtf8NameRoom]) noexcept 
   return length > 0;
 }
 
-void *OpenLibraryBesideModule(const char *fileName) noexcept {
-  HMODULE self = nullptr;
+void *OpenLibraryIn(LibraryFolder folder, const char *fileName) noexcept {
   wchar_t path[MAX_PATH * 4];
   const DWORD room = sizeof path / sizeof path[0];
-  if (GetModuleHandleExW(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCWSTR>(&OpenLibraryBesideModule), &self)) {
-    const DWORD length = GetModuleFileNameW(self, path, room);
-    DWORD folder = length;
-    while (folder > 0 && path[folder - 1] != L'\\' && path[folder - 1] != L'/') --folder;
-    const std::size_t nameLength = std::strlen(fileName);
-    if (length > 0 && length < room && folder > 0 && folder + nameLength < room) {
-      for (std::size_t i = 0; i <= nameLength; ++i)
-        path[folder + i] = static_cast<unsigned char>(fileName[i]);  // the name is ASCII
-      // With its own folder searched first for what it imports in turn.
-      if (HMODULE library = LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH))
-        return reinterpret_cast<void *>(library);
-    }
+  DWORD length = 0;
+  if (folder == LibraryFolder::kModule) {
+    HMODULE self = nullptr;
+    if (GetModuleHandleExW(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCWSTR>(&OpenLibraryIn), &self))
+      length = GetModuleFileNameW(self, path, room);
+  } else if (folder == LibraryFolder::kHostProgram) {
+    length = GetModuleFileNameW(nullptr, path, room);
+  } else {
+    length = GetSystemDirectoryW(path, room);
+    if (length > 0 && length + 1 < room) path[length++] = L'\\';  // a folder, not a file
   }
-  return reinterpret_cast<void *>(LoadLibraryA(fileName));
+  if (length == 0 || length >= room) return nullptr;
+  while (length > 0 && path[length - 1] != L'\\' && path[length - 1] != L'/') --length;
+  const std::size_t nameLength = std::strlen(fileName);
+  if (length == 0 || length + nameLength >= room) return nullptr;
+  for (std::size_t i = 0; i <= nameLength; ++i)
+    path[length + i] = static_cast<unsigned char>(fileName[i]);  // the name is ASCII
+  if (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return nullptr;
+  // A full path: only that file; what it imports in turn is looked for beside it first.
+  return reinterpret_cast<void *>(LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
 void *FindSymbol(void *library, const char *name) noexcept {

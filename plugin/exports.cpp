@@ -89,27 +89,31 @@ using plugin::ActionRow;
 // --- The four action functions: the frame around a plain function of actions/ or blob/.
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_CMD(const char *params) {
-  return frame::RunActionFrame<3>(params, frame::kAnswerCommandFailed, [](const auto &field) {
-    return frame::Answer(actions::RunCommand(field[0], field[1].data()));
-  });
+  return frame::RunActionFrame<3>(
+      params, frame::kAnswerCommandFailed, frame::kAnswerCommandFailed,
+      [](const auto &field) { return actions::RunCommand(field[0], field[1].data()); });
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_SELECT(const char *params) {
-  return frame::RunActionFrame<3>(params, frame::kAnswerQueryOutOfMemory, [](const auto &field) {
-    return actions::RunQuery(field[0], field[1].data());
-  });
+  return frame::RunActionFrame<3>(
+      params, frame::kAnswerQueryOutOfMemory, frame::kAnswerQueryCut,
+      [](const auto &field) { return actions::RunQuery(field[0], field[1].data()); });
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_GET(const char *params) {
-  return frame::RunActionFrame<6>(params, frame::kAnswerBlobSelectFailed, [](const auto &field) {
-    return frame::Answer(blob::RunBlobGet(field[0], field[1], field[2], field[3], field[4]));
-  });
+  return frame::RunActionFrame<6>(params, frame::kAnswerBlobSelectFailed,
+                                  frame::kAnswerBlobSelectFailed, [](const auto &field) {
+                                    return blob::RunBlobGet(field[0], field[1], field[2], field[3],
+                                                            field[4]);
+                                  });
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_PUT(const char *params) {
-  return frame::RunActionFrame<6>(params, frame::kAnswerBlobUpdateFailed, [](const auto &field) {
-    return frame::Answer(blob::RunBlobPut(field[0], field[1], field[2], field[3], field[4]));
-  });
+  return frame::RunActionFrame<6>(params, frame::kAnswerBlobUpdateFailed,
+                                  frame::kAnswerBlobUpdateFailed, [](const auto &field) {
+                                    return blob::RunBlobPut(field[0], field[1], field[2], field[3],
+                                                            field[4]);
+                                  });
 }
 
 const std::array<ActionRow, 4> plugin::ActionTable = {{

@@ -6,12 +6,16 @@
 #   TLS directory, and each function it imports is one Windows XP SP3 had
 #   (windows-xp-sp3-imports.txt); sqlite3.dll likewise, but for the DLL names;
 # - kivhost.exe needs no DLL a Windows machine lacks;
-# - the DLL has one version resource with the module's texts;
-# - the zip holds README.txt for authors, with CR LF line ends.
-#   scripts/check-win32-binary.sh BIN_FOLDER EXPORTS_TXT
+# - the DLL has one version resource with the module's texts and VERSION;
+# - no shipped binary carries a link time stamp or the build's folders (what would make
+#   two builds of one commit differ);
+# - the zip holds README.txt for authors, with CR LF line ends, and SHA256SUMS lists it.
+#   scripts/check-win32-binary.sh BIN_FOLDER EXPORTS_TXT VERSION SOURCE_FOLDER
 set -eu
 bin=$1
 list=$2
+version=$3
+source=$4
 here=$(cd "$(dirname "$0")" && pwd)
 objdump=i686-w64-mingw32-objdump
 fail=0
@@ -47,14 +51,29 @@ done
 tls=$($objdump -p "$bin/KivSQLite3.dll" | sed -n 's/^Entry 9 \([0-9a-f]*\) .*Thread Storage Directory.*/\1/p')
 [ "$tls" = "00000000" ] || { echo "KivSQLite3.dll has a TLS directory ($tls)"; fail=1; }
 
-version=$(strings -el -n 3 "$bin/KivSQLite3.dll")
-for text in "Sqlite Database Handler" "KivSQLite 3" "1.0"; do
-  echo "$version" | grep -qx "$text" || { echo "KivSQLite3.dll version resource lacks \"$text\""; fail=1; }
+texts=$(strings -el -n 3 "$bin/KivSQLite3.dll")
+for text in "Sqlite Database Handler" "KivSQLite 3" "$version"; do
+  echo "$texts" | grep -qx "$text" || { echo "KivSQLite3.dll version resource lacks \"$text\""; fail=1; }
 done
-resources=$(echo "$version" | grep -c '^VS_VERSION_INFO$')
+resources=$(echo "$texts" | grep -c '^VS_VERSION_INFO$')
 [ "$resources" = 1 ] || { echo "KivSQLite3.dll has $resources version resources"; fail=1; }
-zip=$(ls "$bin"/../KivSQLite3-*-win32.zip)
+
+build=$(cd "$bin/.." && pwd)
+for file in KivSQLite3.dll sqlite3.dll kivhost.exe; do
+  stamp=$($objdump -p "$bin/$file" | sed -n 's/^Time\/Date\s*//p')
+  case "$stamp" in
+    *1970*) ;;
+    *) echo "$file carries a link time stamp: $stamp"; fail=1 ;;
+  esac
+  if strings -a "$bin/$file" | grep -qF -e "$build" -e "$source"; then
+    echo "$file carries the path of the build or source folder"; fail=1
+  fi
+done
+
+zip=$(ls "$build"/KivSQLite3-*-win32.zip)
 readme=$(unzip -p "$zip" KivSQLite3/README.txt)
 [ -n "$readme" ] && ! echo "$readme" | grep -qv "$(printf '\r')\$" ||
   { echo "$zip lacks KivSQLite3/README.txt with CR LF line ends"; fail=1; }
-[ $fail = 0 ] && echo "1 passed, 0 failed" || { echo "0 passed, 1 failed"; exit 1; }
+(cd "$build" && grep " $(basename "$zip")\$" SHA256SUMS | sha256sum --check --quiet) ||
+  { echo "SHA256SUMS does not list $zip as it is"; fail=1; }
+exit $fail

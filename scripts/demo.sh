@@ -11,7 +11,19 @@ cd "$work"
 db="$work/shop.db"
 
 step() { printf '\n== %s\n' "$*"; }
-run() { printf '$ kivhost run %s\n' "$*"; "$kivhost" run "$@"; }
+# Each command as it can be pasted into a shell: every argument quoted, so that the
+# "|" between fields stays in the parameter text instead of making a pipe.
+quoted() {
+  local arg
+  for arg in "$@"; do
+    case "$arg" in
+      *[\"\$\`\\!]*) printf " '%s'" "${arg//\'/\'\\\'\'}" ;;
+      *[!A-Za-z0-9_./-]* | "") printf ' "%s"' "$arg" ;;
+      *) printf ' %s' "$arg" ;;
+    esac
+  done
+}
+run() { printf '$ kivhost run%s\n' "$(quoted "$@")"; "$kivhost" run "$@"; }
 
 step "The module as the host sees it"
 "$kivhost" list

@@ -155,13 +155,5 @@ TEST_F(QueryAction, CellsLongerThanSixteenMebibytesAreCut) {
   EXPECT_EQ(text.substr(text.size() - 5), "|end\r");
 }
 
-TEST_F(QueryAction, BarInTheSqlCutsItAndTheVariableNameFollows) {
-  test::ForgetSets();
-  test::Exec(2, Path("test.db") + "|SELECT 'a'||'b'|res");
-  ASSERT_EQ(host::TheHostRecord().sets.size(), 1u);
-  EXPECT_FALSE(host::TheHostRecord().sets[0].name.has_value());
-  EXPECT_EQ(host::TheHostRecord().sets[0].value, "a\r");
-}
-
 }  // namespace
 }  // namespace kiv

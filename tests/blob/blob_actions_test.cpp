@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+
 #include "support/module_host.h"
 #include "support/sqlite_probe.h"
 #include "support/test_folder.h"
@@ -161,17 +163,41 @@ TEST_F(BlobActions, PutErrorsLeaveTheColumnAsItWas) {
             "Error: unable to open database");
 }
 
-TEST_F(BlobActions, TheOpenDatabaseIsRefusedAsTheBlobFileUnderAnyName) {
+// The POSIX locks this process holds, as /proc/locks lists them.
+int LocksHeldHere() {
+  std::ifstream locks("/proc/locks");
+  const std::string pid = " " + std::to_string(getpid()) + " ";
+  int held = 0;
+  for (std::string line; std::getline(locks, line);) held += line.find(pid) != std::string::npos;
+  return held;
+}
+
+TEST_F(BlobActions, TheDatabasesOwnFilesAreRefusedUnderAnyNameAndItsLocksSurvive) {
+  // WAL mode, with 50 committed rows not yet checkpointed, and a reader in this process
+  // that holds SQLite's locks on the database and its -shm file.
+  test::Exec(db_, "PRAGMA journal_mode = WAL; PRAGMA default_cache_size = 20000");
+  const std::string before = test::ReadBytes(db_);  // read before any lock: reading drops them
+  test::Connection reader(db_);
+  ASSERT_TRUE(reader.Exec("BEGIN; SELECT count(*) FROM pics"));
+  test::Exec(db_,
+             "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 50) "
+             "INSERT INTO pics(note) SELECT n FROM c");
   std::filesystem::create_symlink(db_, Path("link.db"));
   std::filesystem::create_hard_link(db_, Path("hard.db"));
-  test::Exec(db_, "PRAGMA default_cache_size = 20000");  // in use: opening writes nothing
-  const std::string before = test::ReadBytes(db_);
+  std::filesystem::create_symlink(db_ + "-wal", Path("wal-link"));
+  const int locks = LocksHeldHere();
+  ASSERT_GT(locks, 0);
   for (const std::string &name :
-       {db_, Path("link.db"), Path("hard.db"), folder_.string() + "/./b.db"}) {
+       {db_, Path("link.db"), Path("hard.db"), folder_.string() + "/./b.db", db_ + "-wal",
+        db_ + "-shm", Path("wal-link"), db_ + "-journal" /* not there: where SQLite makes it */}) {
     EXPECT_EQ(Get("1", name), "Error: unable to write file") << name;
     EXPECT_EQ(Put("1", name), "Error: unable to read file") << name;
+    EXPECT_EQ(LocksHeldHere(), locks) << "a lock was dropped by the action on " << name;
   }
-  EXPECT_TRUE(test::ReadBytes(db_) == before);
+  EXPECT_FALSE(test::Exists(db_ + "-journal"));
+  ASSERT_TRUE(reader.Exec("COMMIT"));
+  EXPECT_EQ(test::Scalar(db_, "SELECT count(*) FROM pics"), "52");
+  EXPECT_TRUE(test::ReadBytes(db_) == before);  // the rows are still in the WAL file
   EXPECT_EQ(test::IntegrityCheck(db_), "ok");
 }
 

@@ -14,10 +14,10 @@ struct RowIdCase {
 class RowIdTextCases : public ::testing::TestWithParam<RowIdCase> {};
 
 TEST_P(RowIdTextCases, ReadsTheNumberRoundedAsSqlTextOrRefusesItBeyond64Bits) {
-  RowIdNumber number{};
-  const bool read = RowIdText(GetParam().param, number);
+  RowIdSql sql{};
+  const bool read = RowIdText(GetParam().param, sql);
   const std::optional<std::string> text =
-      read ? std::optional<std::string>(std::string(number.view())) : std::nullopt;
+      read ? std::optional<std::string>(std::string(sql.view())) : std::nullopt;
   EXPECT_EQ(text, GetParam().text) << "'" << GetParam().param << "'";
 }
 

@@ -1,4 +1,5 @@
-// OpenDatabase and CloseDatabase: the exact SQL they send, and the names they refuse.
+// OpenDatabase, CloseDatabase and CommitAndCloseDatabase: the exact SQL they send, and the
+// names they refuse.
 #include "db/database.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@ using Calls = std::vector<std::string>;
 class DatabaseTest : public test::TestFolder {};
 
 TEST_F(DatabaseTest, OpenStoresTheCacheSizeOnlyWhereItIsNotStoredYetAndCloseCommits) {
-  DbHandle handle = nullptr;
+  DbHandle handle;
   for (const Calls &expected :
        {Calls{"open:" + Path("a.db"), "PRAGMA default_cache_size",
               "PRAGMA default_cache_size = 20000", "PRAGMA temp_store = 2", "commit"},
@@ -24,9 +25,9 @@ TEST_F(DatabaseTest, OpenStoresTheCacheSizeOnlyWhereItIsNotStoredYetAndCloseComm
               "commit"}}) {
     test::SqlTrace trace;
     ASSERT_TRUE(OpenDatabase(Path("a.db"), handle));
-    ASSERT_NE(handle, nullptr);
+    ASSERT_NE(handle.connection, nullptr);
     CloseDatabase(handle);
-    EXPECT_EQ(handle, nullptr);
+    EXPECT_EQ(handle.connection, nullptr);
     EXPECT_EQ(trace.Calls(), expected);
   }
   EXPECT_EQ(test::Scalar(Path("a.db"), "PRAGMA default_cache_size"), "20000");
@@ -34,11 +35,11 @@ TEST_F(DatabaseTest, OpenStoresTheCacheSizeOnlyWhereItIsNotStoredYetAndCloseComm
 
 TEST_F(DatabaseTest, FailedOpenWithAHandleStillSendsPragmasAndCloses) {
   test::SqlTrace trace;
-  DbHandle handle = nullptr;
+  DbHandle handle;
   EXPECT_FALSE(OpenDatabase(Path("missing/a.db"), handle));
-  ASSERT_NE(handle, nullptr);  // SQLite hands out a connection for the failure
+  ASSERT_NE(handle.connection, nullptr);  // SQLite hands out a connection for the failure
   CloseDatabase(handle);
-  EXPECT_EQ(handle, nullptr);
+  EXPECT_EQ(handle.connection, nullptr);
   EXPECT_EQ(trace.Calls().size(), 5u);  // open, the read, both pragmas, commit
   CloseDatabase(handle);                // none: nothing more is sent
   EXPECT_EQ(trace.Calls().size(), 5u);
@@ -54,7 +55,7 @@ TEST_F(DatabaseTest, NameOfThreeHundredNinetyNineBytesOpensAndLongerIsRefused) {
   }
   path += std::string(399 - path.size(), 'f');
   ASSERT_EQ(path.size(), 399u);
-  DbHandle handle = nullptr;
+  DbHandle handle;
   EXPECT_TRUE(OpenDatabase(path, handle));
   CloseDatabase(handle);
   EXPECT_TRUE(test::Exists(path));
@@ -62,13 +63,13 @@ TEST_F(DatabaseTest, NameOfThreeHundredNinetyNineBytesOpensAndLongerIsRefused) {
   test::SqlTrace trace;
   const std::string longer = path + "x";
   EXPECT_FALSE(OpenDatabase(longer, handle));
-  EXPECT_EQ(handle, nullptr);
+  EXPECT_EQ(handle.connection, nullptr);
   EXPECT_TRUE(trace.Calls().empty());  // not opened shortened: nothing is even tried
   EXPECT_FALSE(test::Exists(longer));
 }
 
 TEST_F(DatabaseTest, EmptyNameOpensAPrivateTemporaryDatabase) {
-  DbHandle handle = nullptr;
+  DbHandle handle;
   ASSERT_TRUE(OpenDatabase("", handle));
   EXPECT_TRUE(ExecSql(handle, "CREATE TABLE t(a)"));
   CloseDatabase(handle);
@@ -76,7 +77,7 @@ TEST_F(DatabaseTest, EmptyNameOpensAPrivateTemporaryDatabase) {
 
 TEST_F(DatabaseTest, OpenTransactionIsCommittedByCloseAndRolledBackWhenAbandoned) {
   test::Exec(Path("a.db"), "CREATE TABLE t(a)");
-  DbHandle handle = nullptr;
+  DbHandle handle;
   ASSERT_TRUE(OpenDatabase(Path("a.db"), handle));
   ASSERT_TRUE(ExecSql(handle, "BEGIN; INSERT INTO t VALUES(1)"));
   CloseDatabase(handle);

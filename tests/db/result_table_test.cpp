@@ -26,7 +26,7 @@ class ResultTableTest : public test::TestFolder {
     TestFolder::TearDown();
   }
 
-  DbHandle handle_ = nullptr;
+  DbHandle handle_;
   ResultTable table_;
 };
 
@@ -37,9 +37,8 @@ TEST_F(ResultTableTest, CursorWalksThreeRowsAndEndsPastTheLast) {
   EXPECT_TRUE(table_.Eof);  // before the first move
   EXPECT_TRUE(table_.Bof);
   EXPECT_EQ(FieldText(table_, 1), "id");  // row 0 is the header
-  EXPECT_EQ(ColumnName(table_, 1), "id");
-  EXPECT_EQ(ColumnName(table_, 2), "name");
-  EXPECT_EQ(ColumnName(table_, 3), "");
+  EXPECT_EQ(FieldText(table_, 2), "name");
+  EXPECT_EQ(FieldText(table_, 3), "");
   MoveFirst(table_);
   EXPECT_FALSE(table_.Eof);
   EXPECT_FALSE(table_.Bof);
@@ -70,7 +69,7 @@ TEST_F(ResultTableTest, QueryWithoutRowsGivesTheTableBackAtOnce) {
   ASSERT_TRUE(QueryTable(table_, handle_, "SELECT id, name FROM t WHERE id > 99"));
   EXPECT_EQ(table_.RowCount, 0);
   EXPECT_EQ(table_.Cells, nullptr);
-  EXPECT_EQ(ColumnName(table_, 1), "");  // no rows: no names
+  EXPECT_EQ(FieldText(table_, 1), "");  // no rows: no names
   MoveFirst(table_);
   EXPECT_TRUE(table_.Eof);
   EXPECT_TRUE(table_.Bof);
@@ -101,9 +100,10 @@ TEST_F(ResultTableTest, ReleaseIsHarmlessTwiceAndOnAnEmptyRecord) {
 
 TEST_F(ResultTableTest, NoneHandleQueriesNothing) {
   ResultTable table;
-  EXPECT_FALSE(QueryTable(table, nullptr, "SELECT 1"));  // SQLite is not called
-  EXPECT_FALSE(ExecSql(nullptr, "SELECT 1"));
-  EXPECT_EQ(LastErrorText(nullptr), "");
+  const DbHandle none;
+  EXPECT_FALSE(QueryTable(table, none, "SELECT 1"));  // SQLite is not called
+  EXPECT_FALSE(ExecSql(none, "SELECT 1"));
+  EXPECT_EQ(LastErrorText(none), "");
 }
 
 TEST_F(ResultTableTest, LongCellTextIsCutAtSixteenMebibytesButWholeOnRequest) {

@@ -1,10 +1,16 @@
-// kivhost as authors and benchmarks call it: the command line, its output and exit status.
+// kivhost as authors and benchmarks call it: the command line, its output and exit status;
+// and README, whose every example kivhost must answer as it shows.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <sstream>
+#include <thread>
 
+#include "host/console_pieces.h"
 #include "support/sqlite_probe.h"  // sqlite3.h: the version the module must report
 #include "support/test_folder.h"
 
@@ -55,11 +61,14 @@ TEST_F(Kivhost, ListShowsTheFourActionsAsRegistered) {
 
 TEST_F(Kivhost, InfoShowsTheIdentityTextsTheModuleAndItsEngine) {
   const std::string bin = std::filesystem::path(KIVHOST_PATH).parent_path().string();
-  EXPECT_EQ(Run("info").out,
-            "title: KivSQLite 3 1.0\nauthor: KivSQLite3 developers\ndescription: Sqlite Database "
-            "Handler\nmodule: " +
-                bin + "/libKivSQLite3.so\nengine: " + bin +
-                "/libsqlite3.so (SQLite " SQLITE_VERSION ")\n");
+  const std::string info =
+      "title: KivSQLite 3 1.0\nauthor: KivSQLite3 developers\ndescription: Sqlite Database "
+      "Handler\nmodule: " +
+      bin + "/libKivSQLite3.so\nengine: " + bin + "/libsqlite3.so (SQLite " SQLITE_VERSION ")\n";
+  EXPECT_EQ(Run("info").out, info);
+  // A module named by a relative path is loaded, and named, by its full path.
+  const auto relative = std::filesystem::relative(bin + "/libKivSQLite3.so", folder_);
+  EXPECT_EQ(Run("--module " + relative.string() + " info").out, info);
 }
 
 TEST_F(Kivhost, RunPrintsVariablesAndRawWritesTheBytes) {
@@ -77,7 +86,7 @@ TEST_F(Kivhost, RunPrintsVariablesAndRawWritesTheBytes) {
       "3\r");
   EXPECT_EQ(Run("run --raw qx_sqlite_select '" + Path("test.db") + "|SELECT 1 WHERE 0|res'").out,
             "");
-  EXPECT_EQ(Run("run 1 '" + Path("test.db") + "|SELECT 1'").out, "(null) = Ok\n");
+  EXPECT_EQ(Run("run 1 '" + Path("test.db") + "|SELECT 1'").out, "(no variable) = Ok\n");
 }
 
 TEST_F(Kivhost, RepeatRunsTheActionManyTimesAndShowsTheLast) {
@@ -100,6 +109,29 @@ TEST_F(Kivhost, RefusedActionsExitOneAndUsageErrorsTwo) {
   EXPECT_EQ(Run("frobnicate").status, 2);
   EXPECT_EQ(Run("--module /nonexistent/lib.so list").status, 2);
   EXPECT_EQ(Run("run --repeat 0 1 x").status, 2);
+  EXPECT_EQ(Run("script .").status, 2);          // a folder
+  EXPECT_EQ(Run("list > /dev/full").status, 2);  // output that cannot be written
+}
+
+TEST(ConsolePieces, LongTextGoesInPiecesThatSplitNoCharacter) {
+  // 200 KB of text with a surrogate pair (one character) astride every piece boundary.
+  std::u16string text(200000, u'a');
+  for (std::size_t at = host::kConsolePieceUnits - 1; at + 1 < text.size();
+       at += host::kConsolePieceUnits - 1)
+    text.replace(at, 2, u"\U0001F600");
+  std::size_t done = 0;
+  int pieces = 0;
+  while (done < text.size()) {
+    const std::size_t piece = host::ConsolePiece(std::u16string_view(text).substr(done));
+    ASSERT_GT(piece, 0u);
+    ASSERT_LE(piece, host::kConsolePieceUnits);
+    const char16_t last = text[done + piece - 1];
+    EXPECT_FALSE(last >= 0xD800 && last <= 0xDBFF) << "piece " << pieces << " splits a pair";
+    done += piece;
+    ++pieces;
+  }
+  EXPECT_EQ(done, text.size());
+  EXPECT_GT(pieces, 24);
 }
 
 TEST_F(Kivhost, ScriptRunsLinesAndSubstitutesVariables) {
@@ -116,10 +148,14 @@ TEST_F(Kivhost, ScriptRunsLinesAndSubstitutesVariables) {
                        Path("s.db") +
                        "|INSERT INTO t VALUES('[r1]')|r3\n"
                        "2 " +
-                       Path("s.db") + "|SELECT group_concat(a, ',') FROM t WHERE [a] <> ''|r4\n");
+                       Path("s.db") +
+                       "|SELECT group_concat(a, ',') FROM t WHERE [a] <> ''|r4\n"
+                       // [[ keeps SQL's bracket quoting; a record set comes without its CR
+                       "2 " +
+                       Path("s.db") + "|SELECT [[a] FROM t WHERE a = '[r2]'|r5\n");
   const Outcome out = Run("script '" + Path("s.txt") + "'");
   EXPECT_EQ(out.status, 0);
-  EXPECT_EQ(out.out, "r1 = Ok\nr2 = v1\\r\nr3 = Ok\nr4 = v1,Ok\\r\n");
+  EXPECT_EQ(out.out, "r1 = Ok\nr2 = v1\\r\nr3 = Ok\nr4 = v1,Ok\\r\nr5 = v1\\r\n");
 }
 
 TEST_F(Kivhost, HelpVersionAndARefusedActionExplainThemselves) {
@@ -161,36 +197,132 @@ TEST_F(Kivhost, ScriptSkipsBomAndBlanksReadsStandardInputAndGoesOnAfterBadLines)
   EXPECT_NE(piped.out.find("r2 = 0\\r"), std::string::npos) << piped.out;
 }
 
-TEST_F(Kivhost, ReadmesFirstSessionGivesTheAnswersItShows) {
-  // The lines between README's walkthrough markers: "C:\Demo> kivhost ARGS" and the
-  // output kivhost shows for them.
-  const std::string readme = test::ReadBytes(README_PATH);
-  const std::size_t begin = readme.find("<!-- walkthrough:");
-  const std::size_t end = readme.find("<!-- walkthrough end -->");
-  ASSERT_NE(begin, std::string::npos);
-  ASSERT_NE(end, std::string::npos);
-  std::istringstream lines(readme.substr(begin, end - begin));
-  test::WriteBytes(Path("apples.jpg"), test::RandomBytes(30000, 4));  // "any picture"
-  const std::string prompt = "C:\\Demo> kivhost ";
-  std::string args, expected, line;
-  int commands = 0;
-  auto check = [&] {
-    if (args.empty()) return;
-    EXPECT_EQ(Run(args).out, expected) << args;
-    ++commands;
-  };
-  while (std::getline(lines, line)) {
-    if (line.rfind(prompt, 0) == 0) {
-      check();
-      args = line.substr(prompt.size());
-      expected.clear();
-    } else if (!args.empty() && line != "```") {
-      expected += line + "\n";
+// README's examples, in order: in every fenced block from the README test's marker on,
+// each line that starts with "kivhost " (a command line) or with an action number and
+// a blank (a script line) is a command, and the lines after it are what kivhost shows.
+struct Example {
+  std::string command;
+  std::string shown;
+  bool underLock;  // its block also runs while another program holds a write lock
+};
+
+std::vector<Example> ReadmeExamples(const std::string &readme) {
+  std::vector<Example> examples;
+  std::istringstream lines(readme.substr(readme.find("<!-- README test: every block")));
+  bool inBlock = false;
+  bool lockMarked = false;
+  std::size_t blockStart = 0;
+  for (std::string line; std::getline(lines, line) && line.rfind("## For developers", 0) != 0;) {
+    if (line.rfind("<!-- README test: this block also runs", 0) == 0) lockMarked = true;
+    if (line.rfind("```", 0) == 0) {
+      inBlock = !inBlock;
+      blockStart = examples.size();
+      if (!inBlock) lockMarked = false;
+    } else if (inBlock && (line.rfind("kivhost ", 0) == 0 || (line.size() > 2 && line[0] >= '1' &&
+                                                              line[0] <= '4' && line[1] == ' '))) {
+      examples.push_back({line, "", lockMarked});
+    } else if (inBlock && examples.size() > blockStart) {
+      examples.back().shown += line + "\n";
     }
   }
-  check();
-  EXPECT_EQ(commands, 10);
+  return examples;
+}
+
+// `text` without blanks at the ends of its lines (an editor may take them away).
+std::string TrimLineEnds(const std::string &text) {
+  std::string out;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);)
+    out += line.substr(0, line.find_last_not_of(' ') + 1) + "\n";
+  return out;
+}
+
+class Readme : public Kivhost {
+ protected:
+  // Runs one example as an author would, in the test's folder.
+  std::string Try(const Example &example) {
+    if (example.command.rfind("kivhost ", 0) == 0) return Run(example.command.substr(8)).out;
+    test::WriteBytes(Path("line.txt"), example.command + "\n");
+    return Run("script line.txt").out;
+  }
+  // As Try, following README's advice for BLOB actions under a lock: while one answers
+  // its error text, wait 100 ms and run it again, up to 50 times. Counts the retries.
+  std::string TryAsAdvised(const Example &example, int *retries) {
+    std::string shown = Try(example);
+    const char action = example.command[0];
+    const std::string busy = action == '3' ? "BLOB SELECT Error" : "BLOB Update Error";
+    for (int n = 1; (action == '3' || action == '4') && n < 50 &&
+                    shown.find(" = " + busy) != std::string::npos;
+         ++n, ++*retries) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      shown = Try(example);
+    }
+    return shown;
+  }
+};
+
+// A process that holds a write lock on `db` for `seconds`, from the moment this returns.
+pid_t HoldWriteLock(const std::string &db, int seconds) {
+  int ready[2];
+  if (pipe(ready) != 0) return -1;
+  const pid_t holder = fork();
+  if (holder == 0) {
+    test::Connection connection(db);
+    const bool locked = connection.Exec("BEGIN EXCLUSIVE");
+    if (write(ready[1], locked ? "y" : "n", 1) != 1) _exit(1);
+    sleep(static_cast<unsigned>(seconds));
+    connection.Exec("ROLLBACK");
+    _exit(0);
+  }
+  char locked = 'n';
+  if (read(ready[0], &locked, 1) != 1 || locked != 'y') ADD_FAILURE() << "no lock was taken";
+  close(ready[0]);
+  close(ready[1]);
+  return holder;
+}
+
+TEST_F(Readme, EveryExampleGivesTheAnswerItShowsInOrder) {
+  const std::vector<Example> examples = ReadmeExamples(test::ReadBytes(README_PATH));
+  test::WriteBytes(Path("apples.jpg"), test::RandomBytes(30000, 4));  // "any picture"
+  std::vector<Example> locked;
+  for (std::size_t i = 0; i < examples.size(); ++i) {
+    const Example &example = examples[i];
+    EXPECT_EQ(TrimLineEnds(Try(example)), TrimLineEnds(example.shown)) << example.command;
+    if (example.underLock) locked.push_back(example);
+    // A block marked so runs once more, each line while another program holds a write
+    // lock for 2 s.
+    if (!locked.empty() && (i + 1 == examples.size() || !examples[i + 1].underLock)) {
+      int retries = 0;
+      for (const Example &again : locked) {
+        const pid_t holder = HoldWriteLock(Path("shop.db"), 2);
+        EXPECT_EQ(TrimLineEnds(TryAsAdvised(again, &retries)), TrimLineEnds(again.shown))
+            << again.command << " under a lock";
+        waitpid(holder, nullptr, 0);
+      }
+      EXPECT_GT(retries, 0) << "the lock was not felt";
+      locked.clear();
+    }
+  }
+  EXPECT_GT(examples.size(), 40u);
   EXPECT_TRUE(test::ReadBytes(Path("apples-copy.jpg")) == test::ReadBytes(Path("apples.jpg")));
+}
+
+TEST(ReadmeTxt, IsPlainTextThatNotepadShowsAsWritten) {
+  const std::string text = test::ReadBytes(README_TXT_PATH);
+  ASSERT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << "UTF-8 with a byte order mark";
+  std::istringstream lines(text.substr(3));
+  int number = 0;
+  for (std::string line; std::getline(lines, line);) {
+    ++number;
+    ASSERT_FALSE(line.empty() || line.back() != '\r') << "line " << number << " lacks CR LF";
+    line.pop_back();
+    std::size_t columns = 0;
+    for (const char c : line) columns += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    EXPECT_LE(columns, 80u) << "line " << number << ": " << line;
+    for (const char *mark : {"**", "`", "|---", "<!--", "](", "## "})
+      EXPECT_EQ(line.find(mark), std::string::npos) << "line " << number << ": " << line;
+  }
+  EXPECT_GT(number, 300);
 }
 
 }  // namespace

@@ -49,13 +49,18 @@ TEST_F(FileIo, FileHeldForAMomentIsOpenedOnceTheHolderLetsGo) {
   release.join();
 }
 
-TEST(Libraries, OneBesideTheModuleIsFoundAndGivesItsSymbols) {
-  void *library = OpenLibraryBesideModule("libsqlite3.so");  // beside this test program
-  ASSERT_NE(library, nullptr);
-  EXPECT_NE(FindSymbol(library, "sqlite3_open"), nullptr);
-  EXPECT_EQ(FindSymbol(library, "no_such_function"), nullptr);
-  CloseLibrary(library);
-  EXPECT_EQ(OpenLibraryBesideModule("libno-such-library.so"), nullptr);
+TEST(Libraries, OnlyTrustedFoldersAreSearchedByFullPath) {
+  // The module's code is linked into this test program: both folders are its own.
+  for (const LibraryFolder folder : {LibraryFolder::kModule, LibraryFolder::kHostProgram}) {
+    void *library = OpenLibraryIn(folder, "libsqlite3.so");
+    ASSERT_NE(library, nullptr);
+    EXPECT_NE(FindSymbol(library, "sqlite3_open"), nullptr);
+    EXPECT_EQ(FindSymbol(library, "no_such_function"), nullptr);
+    CloseLibrary(library);
+  }
+  EXPECT_EQ(OpenLibraryIn(LibraryFolder::kModule, "libno-such-library.so"), nullptr);
+  // The system's search (which a bare name would start) is never asked.
+  EXPECT_EQ(OpenLibraryIn(LibraryFolder::kSystem, "libc.so.6"), nullptr);
 }
 
 TEST_F(FileIo, MissingFileFailsOrIsCreatedEmpty) {

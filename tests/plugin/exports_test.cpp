@@ -111,6 +111,25 @@ TEST_F(ExecAction, AnswerGoesToTheLastFieldOfTheTemplate) {
   EXPECT_EQ(TheHostRecord().sets[0].value, "Ok");
 }
 
+TEST_F(ExecAction, TextCutByABarInsideAFieldRunsNothingAndAnswersTheVariableMeant) {
+  test::WriteBytes(Path("f"), "file");
+  const std::string db = Path("d.db");
+  const std::pair<std::string, std::string> cut[] = {
+      {"1|" + db + "|UPDATE t SET a = 'x' || id WHERE id = 1|r", "Error: unable to execute Querry"},
+      {"2|" + db + "|SELECT 'x' || 'y'|r", "Error: a '|' cut the SQL text; nothing was run"},
+      {"3|" + db + "|t|c|1|" + Path("f") + "||r|", "BLOB SELECT Error"},
+      {"4|" + db + "|t|c|1|" + Path("f") + "||r", "BLOB Update Error"}};
+  for (const auto &[text, answer] : cut) {
+    test::ForgetSets();
+    test::Exec(text[0] - '0', text.substr(2));
+    ASSERT_EQ(TheHostRecord().sets.size(), 1u) << text;
+    EXPECT_EQ(TheHostRecord().sets[0].name, "r") << text;
+    EXPECT_EQ(TheHostRecord().sets[0].value, answer) << text;
+  }
+  EXPECT_FALSE(test::Exists(db)) << "nothing is opened";
+  EXPECT_EQ(test::ReadBytes(Path("f")), "file");
+}
+
 TEST_F(ExecAction, ActionFunctionsCanBeCalledDirectlyAndReturnNull) {
   const auto &api = test::Module();
   test::ForgetSets();

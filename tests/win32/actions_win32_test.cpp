@@ -146,9 +146,9 @@ TEST_F(Win32Actions, AnsiNamedFoldersAndFilesAreTheFilesOfThoseNames) {
   EXPECT_EQ(test::Answer(3, db + "|pics|img|1|" + base + Ansi(L"K\u00f6pie.bin") + "|r"), kOk);
   EXPECT_EQ(test::ReadBytes(base + Ansi(L"K\u00f6pie.bin")), "photo bytes");
 
-  // A database made before, when SQLite got the raw bytes and Windows read each invalid
-  // byte as U+FFFD (so only in a folder whose name SQLite could read), is still reached
-  // until a file of the meant name exists.
+  // A database that SQLite made from the raw bytes, Windows reading each invalid byte as
+  // U+FFFD (so only in a folder whose name SQLite could read), is reached until a file of
+  // the meant name exists.
   const std::wstring here = folder_.wstring();
   test::Exec(Utf8(here + L"\\L\ufffdffler.db"), "CREATE TABLE t(a); INSERT INTO t VALUES('old')");
   const std::string legacy = folder_.string() + "\\" + Ansi(L"L\u00f6ffler.db");
@@ -179,9 +179,13 @@ TEST_F(Win32Actions, FileHeldWithoutSharingIsRefusedBothWays) {
   EXPECT_EQ(Blob(4, "1", Path("held.bin")), "Error: unable to read file");
   CloseHandle(holder);
   EXPECT_EQ(test::ReadBytes(Path("held.bin")), "held");
-  // The database itself, which SQLite holds open while the action runs.
-  EXPECT_EQ(Blob(3, "1", db_), "Error: unable to write file");
-  EXPECT_EQ(Blob(4, "1", db_), "Error: unable to read file");
+  // The database itself, which SQLite holds open while the action runs, and its journal,
+  // which is not there yet: by the name where SQLite would make it.
+  for (const std::string &own : {db_, db_ + "-journal"}) {
+    EXPECT_EQ(Blob(3, "1", own), "Error: unable to write file") << own;
+    EXPECT_EQ(Blob(4, "1", own), "Error: unable to read file") << own;
+  }
+  EXPECT_FALSE(test::Exists(db_ + "-journal"));
   EXPECT_EQ(test::Scalar(db_, "SELECT hex(img) FROM pics WHERE id = 1"), "CAFE");
 }
 

@@ -1,0 +1,138 @@
+#!/usr/bin/env python3
+"""README.txt for authors, made from the authors' part of README.md (everything before
+"## For developers"), for Notepad: plain text without Markdown marks, tables as aligned
+columns, wrapped to 80 columns, CR LF line ends, UTF-8 with a byte order mark (which
+every Notepad reads as UTF-8). Code blocks keep their lines, indented by two blanks;
+README.md keeps them short enough.
+
+    scripts/readme-txt.py README.md README.txt
+"""
+import re
+import sys
+import textwrap
+
+WIDTH = 80
+
+
+def plain(text):
+    """Inline text without Markdown marks."""
+    text = re.sub(r"\[([^\]]+)\]\([^)]+\)", r"\1", text)  # [text](link)
+    text = re.sub(r"\*\*(.+?)\*\*", r"\1", text)  # **strong**
+    text = re.sub(r"`([^`]+)`", r"\1", text)  # `code`
+    return text
+
+
+def wrap(text, indent="", hanging=None):
+    hanging = indent if hanging is None else hanging
+    return textwrap.wrap(plain(text), WIDTH, initial_indent=indent, subsequent_indent=hanging,
+                         break_long_words=False, break_on_hyphens=False) or [indent.rstrip()]
+
+
+def table(rows):
+    """Rows of cells as aligned columns; the last column wraps in the room left."""
+    # A "|" inside a cell is written "\\|".
+    cells = [[plain(c.strip()).replace("\\|", "|")
+              for c in re.split(r"(?<!\\)\|", row.strip()[1:-1])] for row in rows]
+    cells = [row for row in cells if not all(re.fullmatch(r":?-+:?", c) for c in row)]
+    columns = max(len(row) for row in cells)
+    cells = [row + [""] * (columns - len(row)) for row in cells]
+    widths = [max(len(row[i]) for row in cells) for i in range(columns - 1)]
+    lead = sum(widths) + 2 * (columns - 1)
+    if lead > WIDTH - 24:  # too wide for columns: one entry per row
+        out = []
+        for row in cells[1:]:
+            out += wrap(" - ".join(c for c in row if c), "  ", "    ")
+        return out
+    out = []
+    for n, row in enumerate(cells):
+        head = "".join(c.ljust(w + 2) for c, w in zip(row, widths))
+        lines = textwrap.wrap(row[-1], WIDTH - lead, break_long_words=False,
+                              break_on_hyphens=False) or [""]
+        out.append((head + lines[0]).rstrip())
+        out += [" " * lead + line for line in lines[1:]]
+        if n == 0:
+            out.append("-" * min(WIDTH, max(len(line) for line in out)))
+    return out
+
+
+def convert(markdown):
+    lines = markdown.split("\n")
+    out = []
+    paragraph = []
+    i = 0
+
+    def flush():
+        if paragraph:
+            text = " ".join(paragraph)
+            bullet = re.match(r"(\s*)(- |\d+\. )", paragraph[0])
+            if bullet:
+                indent = bullet.group(1) + bullet.group(2)
+                out.extend(wrap(text[len(indent):], indent, " " * len(indent)))
+            else:
+                out.extend(wrap(text))
+            paragraph.clear()
+
+    while i < len(lines):
+        line = lines[i]
+        if line.startswith("## For developers"):
+            break
+        if line.startswith("<!--"):
+            i += 1
+            continue
+        if line.startswith("```"):
+            flush()
+            i += 1
+            while i < len(lines) and not lines[i].startswith("```"):
+                out.append(("  " + lines[i]).rstrip())
+                i += 1
+            i += 1
+            continue
+        if line.startswith("|"):
+            flush()
+            rows = []
+            while i < len(lines) and lines[i].startswith("|"):
+                rows.append(lines[i])
+                i += 1
+            out.extend(table(rows))
+            continue
+        heading = re.match(r"(#+) (.*)", line)
+        if heading:
+            flush()
+            title = plain(heading.group(2))
+            if out and out[-1] != "":
+                out.append("")
+            out.append(title)
+            if len(heading.group(1)) <= 2:
+                out.append(("=" if len(heading.group(1)) == 1 else "-") * len(title))
+            i += 1
+            continue
+        if not line.strip():
+            flush()
+            if out and out[-1] != "":
+                out.append("")
+        elif re.match(r"\s*(- |\d+\. )", line):
+            flush()
+            paragraph.append(line.rstrip())
+        else:
+            paragraph.append(line.strip())
+        i += 1
+    flush()
+    while out and out[-1] == "":
+        out.pop()
+    return out
+
+
+def main():
+    source, target = sys.argv[1], sys.argv[2]
+    with open(source, encoding="utf-8") as f:
+        lines = convert(f.read())
+    too_wide = [line for line in lines if len(line) > WIDTH]
+    if too_wide:
+        sys.exit("readme-txt: lines over %d columns (shorten them in %s):\n%s"
+                 % (WIDTH, source, "\n".join(too_wide)))
+    with open(target, "wb") as f:
+        f.write(b"\xef\xbb\xbf" + "\r\n".join(lines).encode("utf-8") + b"\r\n")
+
+
+if __name__ == "__main__":
+    main()
