@@ -18,19 +18,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// True when the file `path` exists and holds something.
-bool HasContent(const std::string &path) {
+// True when the rollback journal of `db` holds something: the action is writing the
+// database, or was when it was killed, the moment these tests are about.
+bool Writing(const std::string &db) {
   std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
+  const auto size = std::filesystem::file_size(db + "-journal", error);
   return !error && size > 0;
 }
 
 // Runs `action` with `params` in a child process and kills it with SIGKILL after
-// `delay` (or lets it finish when it is quicker). With `journal`, the delay counts from
-// the moment that file has content, that is, once the action is writing the database:
-// such a kill lands while it writes by construction, not by the luck of the timing.
+// `delay` (or lets it finish when it is quicker). With `db`, the delay counts from the
+// moment the action is writing that database: the kill lands while it writes by
+// construction, not by the luck of the timing.
 void RunAndKill(int action, const std::string &params, std::chrono::microseconds delay,
-                const std::string &journal = "") {
+                const std::string &db = "") {
   test::Module();
   const pid_t child = fork();
   if (child == 0) {
@@ -40,7 +41,7 @@ void RunAndKill(int action, const std::string &params, std::chrono::microseconds
   int status = 0;
   bool ended = false;
   const auto giveUp = Clock::now() + std::chrono::seconds(60);
-  while (!journal.empty() && !HasContent(journal) && !ended && Clock::now() < giveUp) {
+  while (!db.empty() && !Writing(db) && !ended && Clock::now() < giveUp) {
     ended = waitpid(child, &status, WNOHANG) == child;
     std::this_thread::sleep_for(std::chrono::microseconds(50));
   }
@@ -59,10 +60,6 @@ class CrashConsistency : public test::TestFolder {
     return std::chrono::microseconds(pick(random_));
   }
 };
-
-// True when a kill left the rollback journal behind with content: the action was killed
-// while it was writing the database, the moment these tests are about.
-bool KilledWhileWriting(const std::string &db) { return HasContent(db + "-journal"); }
 
 // The time a whole action takes, measured in a child that is not killed.
 std::chrono::microseconds Duration(int action, const std::string &params) {
@@ -95,9 +92,8 @@ TEST_F(CrashConsistency, KilledBlobPutLeavesTheOldOrTheNewValue) {
     // Every other kill waits for the database to be written, then strikes within it.
     const bool onJournal = rep % 2 == 1;
     const auto moment = RandomMoment(onJournal ? length / 20 : length);
-    RunAndKill(4, db + "|pics|img|1|" + Path("next.bin") + "|res", moment,
-               onJournal ? db + "-journal" : "");
-    whileWriting += KilledWhileWriting(db);
+    RunAndKill(4, db + "|pics|img|1|" + Path("next.bin") + "|res", moment, onJournal ? db : "");
+    whileWriting += Writing(db);
     ASSERT_EQ(test::IntegrityCheck(db), "ok") << "killed after " << moment.count() << " us";
     const std::optional<std::string> value = test::Scalar(db, "SELECT img FROM pics WHERE id = 1");
     ASSERT_TRUE(value == current || value == next)
@@ -126,8 +122,8 @@ TEST_F(CrashConsistency, KilledTransactionLeavesAllOrNoneOfItsRows) {
   for (int batch = 1; batch <= 30; ++batch) {
     const bool onJournal = batch % 2 == 1;
     const auto moment = RandomMoment(onJournal ? length / 20 : length);
-    RunAndKill(1, db + "|" + batchSql(batch) + "|res", moment, onJournal ? db + "-journal" : "");
-    whileWriting += KilledWhileWriting(db);
+    RunAndKill(1, db + "|" + batchSql(batch) + "|res", moment, onJournal ? db : "");
+    whileWriting += Writing(db);
     ASSERT_EQ(test::IntegrityCheck(db), "ok") << "killed after " << moment.count() << " us";
     const long now = std::stol(test::Scalar(db, "SELECT count(*) FROM t").value_or("-1"));
     const long ofBatch =

@@ -1,21 +1,16 @@
-// kivhost.exe and the plug-in's engine under Windows' own rules: kivhost shows what the
-// Linux kivhost shows, loads a plug-in named by a relative path by its full path, and
-// says where the engine comes from; and sqlite3.dll comes only from trusted folders
-// (beside the plug-in, beside the host program, the system folder), never from the
-// current folder. Each Windows process costs a minute or more under the emulator, so
-// kivhost.exe is started once and the rest runs in this program, through the same
-// kivhost code and a second copy of the plug-in.
+// kivhost and the plug-in's engine under Windows' own rules: kivhost shows what the
+// Linux kivhost shows and loads a plug-in named by a relative path by its full path, and
+// sqlite3.dll comes only from trusted folders (beside the plug-in, beside the host
+// program, the system folder), never from the current folder. A Windows process costs a
+// minute or more under the emulator: kivhost.exe is started once, and the rest runs in
+// this program, through kivhost's own code and a second copy of the plug-in.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "host/host_os.h"
 #include "host/kivhost_commands.h"
 #include "support/module_host.h"
-#include "support/sqlite_probe.h"
 #include "support/test_folder.h"
 
 namespace kiv {
@@ -23,9 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs `program` with `args` (each quoted) in `directory`, as a console user would;
-// returns its standard output and error, CR LF read as LF.
-std::string RunProgram(const fs::path &program, const std::vector<std::string> &args,
+// What `program` with `args` (each quoted), run in `directory`, writes to its standard
+// output and error, CR LF read as LF.
+std::string RunProgram(const fs::path &program, const std::string &args,
                        const fs::path &directory) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr;
@@ -35,66 +30,45 @@ std::string RunProgram(const fs::path &program, const std::vector<std::string> &
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = writeEnd;
-  std::ostringstream line;
-  line << '"' << program.string() << '"';
-  for (const std::string &arg : args) line << " \"" << arg << '"';
-  std::string command = line.str();
+  startup.hStdOutput = startup.hStdError = writeEnd;
+  std::string command = program.string() + " " + args;
   PROCESS_INFORMATION process{};
-  const bool started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      directory.string().c_str(), &startup, &process);
+  EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             directory.string().c_str(), &startup, &process))
+      << command;
   CloseHandle(writeEnd);
   std::string out;
-  if (started) {
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
-      out.append(buffer, got);
-    WaitForSingleObject(process.hProcess, INFINITE);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-  }
+  char buffer[4096];
+  for (DWORD got = 0; ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0;)
+    out.append(buffer, got);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
   CloseHandle(readEnd);
   for (std::size_t at; (at = out.find("\r\n")) != std::string::npos;) out.erase(at, 1);
-  EXPECT_TRUE(started) << command;
   return out;
-}
-
-// The folder of this program: the host program's folder, holding no sqlite3.dll.
-fs::path HostFolder() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fs::path(std::string(path, length)).parent_path();
 }
 
 class KivhostWin32 : public test::TestFolder {
  protected:
-  void SetUp() override {
-    TestFolder::SetUp();
-    plugIn_ = fs::path(std::getenv("KIV_MODULE"));
-    expected_ = fs::path(std::getenv("KIV_EXPECTED"));
-    // A plug-in folder without sqlite3.dll, and a current folder that has one.
-    for (const char *folder : {"bare", "run"}) fs::create_directory(folder_ / folder);
-    fs::copy_file(plugIn_, folder_ / "bare" / "KivSQLite3.dll");
-    fs::copy_file(Engine(), folder_ / "run" / "sqlite3.dll");
+  // Written by the Linux kivhost (scripts/run-win32-tests.sh).
+  static std::string Expected(const char *name) {
+    return test::ReadBytes((fs::path(std::getenv("KIV_EXPECTED")) / name).string());
   }
-  fs::path Engine() const { return plugIn_.parent_path() / "sqlite3.dll"; }
-  std::string In(const char *folder, const char *file) const {
-    return (folder_ / folder / file).string();
-  }
-  std::string Expected(const char *name) const {
-    return test::ReadBytes((expected_ / name).string());
-  }
-  // The engine line of `kivhost info` for the plug-in at `path`.
-  static std::string EngineLine(const std::string &path) {
+  // The engine line of `kivhost info` for a copy of the plug-in in `folder`, beside
+  // `engine` named sqlite3.dll (when given).
+  std::string EngineLine(const char *folder, const fs::path &engine = {}) {
+    fs::create_directory(folder_ / folder);
+    const fs::path copy = folder_ / folder / "KivSQLite3.dll";
+    fs::copy_file(plugIn_, copy);
+    if (!engine.empty()) fs::copy_file(engine, folder_ / folder / "sqlite3.dll");
     host::ModuleApi api;
     std::string error;
-    EXPECT_TRUE(host::LoadModuleApi(path, api, &error)) << error;
-    return "engine: " + host::DescribeEngine(path, api.module) + "\n";
+    EXPECT_TRUE(host::LoadModuleApi(copy.string(), api, &error)) << error;
+    return "engine: " + host::DescribeEngine(copy.string(), api.module) + "\n";
   }
-  fs::path plugIn_;
-  fs::path expected_;
+  const fs::path plugIn_ = std::getenv("KIV_MODULE");
+  const fs::path engine_ = plugIn_.parent_path() / "sqlite3.dll";
 };
 
 TEST_F(KivhostWin32, ListsTheActionsAsTheLinuxKivhostDoes) {
@@ -104,59 +78,48 @@ TEST_F(KivhostWin32, ListsTheActionsAsTheLinuxKivhostDoes) {
 }
 
 TEST_F(KivhostWin32, EngineComesOnlyFromTrustedFoldersNeverTheCurrentOne) {
-  char system[MAX_PATH];
-  const std::string none =
-      "engine: none, so every action answers \"Error: unable to open database\"; tried " +
-      In("bare", "sqlite3.dll") + " (not found), " + (HostFolder() / "sqlite3.dll").string() +
-      " (not found), " + std::string(system, GetSystemDirectoryA(system, MAX_PATH)) +
-      "\\sqlite3.dll (not found)\n";
-  // The second copy of the plug-in, named by a relative path from a current folder that
-  // holds a sqlite3.dll: loaded by its full path, and the sqlite3.dll there is not used.
+  // A copy of the plug-in without sqlite3.dll, named by a relative path from a current
+  // folder that has one: loaded by its full path, and that sqlite3.dll is not used.
   char here[MAX_PATH];
+  char system[MAX_PATH];
+  const fs::path hostFolder = host::ExecutableFolder();  // this program's: no sqlite3.dll
+  EXPECT_EQ(EngineLine("bare"),
+            "engine: none, so every action answers \"Error: unable to open database\"; tried " +
+                Path("bare\\sqlite3.dll") + " (not found), " +
+                (hostFolder / "sqlite3.dll").string() + " (not found), " +
+                std::string(system, GetSystemDirectoryA(system, MAX_PATH)) +
+                "\\sqlite3.dll (not found)\n");
+  fs::create_directory(folder_ / "run");
+  fs::copy_file(engine_, folder_ / "run" / "sqlite3.dll");
   GetCurrentDirectoryA(MAX_PATH, here);
-  ASSERT_TRUE(SetCurrentDirectoryA(In("run", "").c_str()));
+  ASSERT_TRUE(SetCurrentDirectoryA(Path("run").c_str()));
   const std::string path = host::FullPath("..\\bare\\KivSQLite3.dll");
   host::ModuleApi bare;
-  std::string error;
-  const bool loaded = host::LoadModuleApi(path, bare, &error);
-  if (loaded) {
-    bare.qvRegisterPlugIn(nullptr, 0, 0, &host::RecordVariable);
-    const char *params = "t.db|SELECT 1|r";
-    bare.qvExecAction(2, &params);
-  }
+  const bool loaded = host::LoadModuleApi(path, bare, nullptr);
+  const char *params = "t.db|SELECT 1|r";
+  if (loaded) bare.qvRegisterPlugIn(nullptr, 0, 0, &host::RecordVariable);
+  if (loaded) bare.qvExecAction(2, &params);
   SetCurrentDirectoryA(here);
-  ASSERT_TRUE(loaded) << error;
-  EXPECT_EQ(path, In("bare", "KivSQLite3.dll"));
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(path, Path("bare\\KivSQLite3.dll"));
   EXPECT_EQ(host::TheHostRecord().sets.back().value, "Error: unable to open database");
-  EXPECT_EQ(EngineLine(path), none);
+
+  // Where it is not used, info says why: not SQLite, or not a 32-bit DLL.
+  test::WriteBytes(Path("junk"), std::string(4096, 'x'));
+  EXPECT_NE(EngineLine("odd", plugIn_).find("odd\\sqlite3.dll (lacks sqlite3_open)"),
+            std::string::npos);
+  EXPECT_NE(EngineLine("junk-dll", Path("junk")).find("junk-dll\\sqlite3.dll (not a 32-bit DLL)"),
+            std::string::npos);
 
   // kivhost.exe with sqlite3.dll beside it: the plug-in uses that one, and kivhost answers
   // what the Linux kivhost answers for the same script.
   fs::create_directory(folder_ / "host");
-  fs::copy_file(HostFolder() / "kivhost.exe", folder_ / "host" / "kivhost.exe");
-  fs::copy_file(Engine(), folder_ / "host" / "sqlite3.dll");
-  test::WriteBytes(In("run", "script.txt"), Expected("script.txt"));
-  EXPECT_EQ(
-      RunProgram(folder_ / "host" / "kivhost.exe",
-                 {"--module", "..\\bare\\KivSQLite3.dll", "script", "script.txt"}, folder_ / "run"),
-      Expected("script.out"));
-}
-
-TEST_F(KivhostWin32, InfoSaysWhyASqlite3DllBesideThePlugInIsNotUsed) {
-  test::WriteBytes(In("run", "junk"), std::string(4096, 'x'));
-  const std::pair<fs::path, std::string> unusable[] = {
-      {plugIn_, "lacks sqlite3_open"},  // a DLL, but not SQLite
-      {folder_ / "run" / "junk", "not a 32-bit DLL"}};
-  int copy = 0;
-  for (const auto &[file, why] : unusable) {
-    const fs::path folder = folder_ / ("unusable" + std::to_string(++copy));
-    fs::create_directory(folder);
-    fs::copy_file(plugIn_, folder / "KivSQLite3.dll");
-    fs::copy_file(file, folder / "sqlite3.dll");
-    const std::string line = EngineLine((folder / "KivSQLite3.dll").string());
-    EXPECT_NE(line.find((folder / "sqlite3.dll").string() + " (" + why + ")"), std::string::npos)
-        << line;
-  }
+  fs::copy_file(hostFolder / "kivhost.exe", folder_ / "host" / "kivhost.exe");
+  fs::copy_file(engine_, folder_ / "host" / "sqlite3.dll");
+  test::WriteBytes(Path("run\\script.txt"), Expected("script.txt"));
+  EXPECT_EQ(RunProgram(folder_ / "host" / "kivhost.exe",
+                       "--module ..\\bare\\KivSQLite3.dll script script.txt", folder_ / "run"),
+            Expected("script.out"));
 }
 
 }  // namespace
