@@ -80,22 +80,15 @@ wait_for_installation() {
   done
 }
 
-# Wine starts these with every session: the event log, plug and play and two network
-# drivers as services, and the desktop's menu builder. The tests need none of them, and
-# under the emulator each costs a minute of a session's start: the services stay
-# installed, started only when asked for, and the menus are not built. Done while no
-# Wine process of the prefix runs, which would write the registry back.
-quiet_services() {
+# Wine runs the desktop's menu builder at every session's start: one more emulated
+# process, a minute of a session's start, that the tests do not need. Done while no Wine
+# process of the prefix runs, which would write the registry back. (The helper services
+# stay as Wine sets them: with some of them started on demand only, the emulated
+# wineserver was seen to crash.)
+quiet_menus() {
   local reg="$prefix/system.reg"
   awk '
     /^\[/ { key = $1 }
-    $0 == "\"Start\"=dword:00000002" &&
-      (key == "[System\\\\CurrentControlSet\\\\Services\\\\Eventlog]" ||
-       key == "[System\\\\CurrentControlSet\\\\Services\\\\PlugPlay]" ||
-       key == "[System\\\\CurrentControlSet\\\\Services\\\\NDIS]" ||
-       key == "[System\\\\CurrentControlSet\\\\Services\\\\nsiproxy]") {
-      print "\"Start\"=dword:00000003"; next
-    }
     key == "[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\RunServices]" &&
       $0 ~ /^"winemenubuilder"=/ { next }
     { print }' "$reg" > "$reg.new"
@@ -132,11 +125,11 @@ if [ ! -f "$prefix/.kiv-ready" ]; then
   WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
   WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
   complete || { echo "setup-wine: the prefix $prefix is not complete; remove it and run again" >&2; exit 1; }
-  quiet_services
+  quiet_menus
   touch "$prefix/.kiv-ready"
   echo "setup-wine: the prefix was ready after $((SECONDS - start)) s" >&2
 elif ! pgrep -f "wineserver" >/dev/null && [ -z "$(installer_processes)" ]; then
-  quiet_services  # a prefix made before this was done
+  quiet_menus  # a prefix made before this was done
 fi
 if [ "$mode" = --start ]; then
   WINEPREFIX="$prefix" wineserver -p 1800 2>/dev/null || true  # one may run already

@@ -72,8 +72,9 @@ class KivhostWin32 : public test::TestFolder {
 };
 
 TEST_F(KivhostWin32, ListsTheActionsAsTheLinuxKivhostDoes) {
+  const host::ModuleApi &api = test::Module();  // registered on first use
   host::TheHostRecord().actions.clear();
-  test::Module().qvRegisterPlugIn(&host::RecordAction, 0, 0, &host::RecordVariable);
+  api.qvRegisterPlugIn(&host::RecordAction, 0, 0, &host::RecordVariable);
   EXPECT_EQ(host::ActionList(), Expected("list.out"));
 }
 
