@@ -59,12 +59,14 @@ if(KIV_ENGINE_FROM)
     DEPENDS ${from}/sqlite3 VERBATIM)
   add_custom_target(kiv_engine_copy ALL
     DEPENDS ${CMAKE_BINARY_DIR}/bin/libsqlite3.so ${CMAKE_BINARY_DIR}/bin/sqlite3)
-  add_library(sqlite3 SHARED IMPORTED GLOBAL)
-  set_target_properties(sqlite3 PROPERTIES IMPORTED_LOCATION ${CMAKE_BINARY_DIR}/bin/libsqlite3.so
+  add_library(kiv_sqlite3_copy SHARED IMPORTED GLOBAL)
+  set_target_properties(kiv_sqlite3_copy PROPERTIES
+                        IMPORTED_LOCATION ${CMAKE_BINARY_DIR}/bin/libsqlite3.so
                         IMPORTED_SONAME libsqlite3.so)
   add_dependencies(kiv_sqlite3 kiv_engine_copy)
-  add_executable(sqlite3_shell IMPORTED GLOBAL)
-  set_target_properties(sqlite3_shell PROPERTIES IMPORTED_LOCATION ${CMAKE_BINARY_DIR}/bin/sqlite3)
+  target_link_libraries(kiv_sqlite3 INTERFACE kiv_sqlite3_copy)
+  set(KIV_SQLITE3_SHELL ${CMAKE_BINARY_DIR}/bin/sqlite3)
+  set(KIV_SQLITE3_SHELL_TARGET kiv_engine_copy)
 else()
   set(KIV_SQLITE_DIR ${CMAKE_BINARY_DIR}/_deps/sqlite)
   execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/fetch-sqlite.sh ${KIV_SQLITE_DIR}
@@ -93,9 +95,11 @@ else()
     set_target_properties(sqlite3_shell PROPERTIES OUTPUT_NAME sqlite3)
     target_include_directories(sqlite3_shell PRIVATE ${KIV_SQLITE_DIR})
     target_link_libraries(sqlite3_shell PRIVATE sqlite3)
+    set(KIV_SQLITE3_SHELL $<TARGET_FILE:sqlite3_shell>)
+    set(KIV_SQLITE3_SHELL_TARGET sqlite3_shell)
   endif()
+  target_link_libraries(kiv_sqlite3 INTERFACE sqlite3)
 endif()
 
-target_link_libraries(kiv_sqlite3 INTERFACE sqlite3)
 target_include_directories(kiv_sqlite3 INTERFACE ${KIV_SQLITE_DIR})
 target_include_directories(kiv_sqlite3_headers INTERFACE ${KIV_SQLITE_DIR})
