@@ -119,19 +119,11 @@ TEST(ConsolePieces, LongTextGoesInPiecesThatSplitNoCharacter) {
   for (std::size_t at = host::kConsolePieceUnits - 1; at + 1 < text.size();
        at += host::kConsolePieceUnits - 1)
     text.replace(at, 2, u"\U0001F600");
-  std::size_t done = 0;
-  int pieces = 0;
-  while (done < text.size()) {
-    const std::size_t piece = host::ConsolePiece(std::u16string_view(text).substr(done));
-    ASSERT_GT(piece, 0u);
-    ASSERT_LE(piece, host::kConsolePieceUnits);
-    const char16_t last = text[done + piece - 1];
-    EXPECT_FALSE(last >= 0xD800 && last <= 0xDBFF) << "piece " << pieces << " splits a pair";
-    done += piece;
-    ++pieces;
+  for (std::size_t done = 0, piece = 0; done < text.size(); done += piece) {
+    piece = host::ConsolePiece(std::u16string_view(text).substr(done));
+    ASSERT_TRUE(piece > 0 && piece <= host::kConsolePieceUnits) << done;
+    ASSERT_FALSE(text[done + piece - 1] >= 0xD800 && text[done + piece - 1] <= 0xDBFF) << done;
   }
-  EXPECT_EQ(done, text.size());
-  EXPECT_GT(pieces, 24);
 }
 
 TEST_F(Kivhost, ScriptRunsLinesAndSubstitutesVariables) {
