@@ -102,28 +102,31 @@ complete() {
 
 # The marker is written last, so a prefix whose creation was cut short is made again;
 # one whose installation is still under way (an earlier run gave up waiting) is waited
-# for, not made again.
+# for, not made again. One run at a time makes or finishes it (CI's background start and
+# the test fixture may both come here): the other waits for the lock, then finds it made.
+mkdir -p "$cache"
+exec 9>"$cache/wine32.lock"
+flock -w "$limit" 9 || { echo "setup-wine: another run held $cache/wine32.lock for $limit s" >&2; exit 1; }
 if [ ! -f "$prefix/.kiv-ready" ]; then
   start=$SECONDS
   if [ -z "$(installer_processes)" ]; then
     echo "Creating the Wine prefix $prefix (minutes, or a quarter of an hour on a busy machine; once)" >&2
-    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true  # the server of a cut-short attempt
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null 9>&- || true  # the server of a cut-short attempt
     rm -rf "$prefix"
-    mkdir -p "$cache"
     # Neither Mono nor Gecko: their installers would ask to download them, which this
     # machine cannot. wineboot may return before the installation has ended (after its
     # own time-out, "boot event wait timed out"): the installer goes on in the
     # background, and is waited for below.
     WINEPREFIX="$prefix" WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml=" \
-      wineboot -u </dev/null >/dev/null 2>&1 || true
+      wineboot -u </dev/null >/dev/null 2>&1 9>&- || true  # Wine keeps no copy of the lock
   else
     echo "Waiting for Wine's installation into $prefix, begun earlier, to end" >&2
   fi
   wait_for_installation
   # Only the helper services are left: stopping them now ends nothing half done, and the
   # server writes the registry out as it goes.
-  WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-  WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
+  WINEPREFIX="$prefix" wineserver -k 2>/dev/null 9>&- || true
+  WINEPREFIX="$prefix" wineserver -w 2>/dev/null 9>&- || true
   complete || { echo "setup-wine: the prefix $prefix is not complete; remove it and run again" >&2; exit 1; }
   quiet_menus
   touch "$prefix/.kiv-ready"
@@ -131,6 +134,7 @@ if [ ! -f "$prefix/.kiv-ready" ]; then
 elif ! pgrep -f "wineserver" >/dev/null && [ -z "$(installer_processes)" ]; then
   quiet_menus  # a prefix made before this was done
 fi
+exec 9>&-  # the lock goes with it
 if [ "$mode" = --start ]; then
   WINEPREFIX="$prefix" wineserver -p 1800 2>/dev/null || true  # one may run already
   WINEPREFIX="$prefix" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
