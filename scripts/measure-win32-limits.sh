@@ -5,11 +5,9 @@
 set -euo pipefail
 win=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
-WINEPREFIX=$("$here/setup-wine.sh" | tail -n 1)
-export WINEPREFIX WINEDEBUG=-all
 work=$(mktemp -d "${TMPDIR:-/tmp}/kivlimits.XXXXXX")
-trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+trap '"$here/setup-wine.sh" --stop; rm -rf "$work"' EXIT
 mkdir -p "$work/plug"
 cp "$win/KivSQLite3.dll" "$win/sqlite3.dll" "$win/kiv_win32_limits.exe" "$work/plug/"
 cd "$work"
-wine "$work/plug/kiv_win32_limits.exe" "Z:$(echo "$work/plug/KivSQLite3.dll" | tr '/' '\\')" | tr -d '\r'
+"$here/run-in-wine.sh" "$work/plug/kiv_win32_limits.exe" "Z:$(echo "$work/plug/KivSQLite3.dll" | tr '/' '\\')" | tr -d '\r'

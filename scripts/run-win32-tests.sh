@@ -10,10 +10,6 @@ win=$(cd "$1" && pwd)
 native=$(cd "$2" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 
-WINEPREFIX=$("$here/setup-wine.sh" | tail -n 1)
-# C.UTF-8: Wine writes names outside ASCII (the ANSI-named folders of the tests) as UTF-8.
-export WINEPREFIX WINEDEBUG=-all LC_ALL=C.UTF-8
-
 work=$(mktemp -d "${TMPDIR:-/tmp}/kivwin.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/host" "$work/plug" "$work/run" "$work/expected"
@@ -32,4 +28,4 @@ printf '%s\n' "1 test.db|CREATE TABLE t(a, b); INSERT INTO t VALUES(1, 'x')|ok" 
 
 cd "$work/run"
 KIV_MODULE=$(windows "$work/plug/KivSQLite3.dll") KIV_EXPECTED=$(windows "$work/expected") \
-  wine "$work/host/kiv_win32_tests.exe"
+  "$here/run-in-wine.sh" "$work/host/kiv_win32_tests.exe"
