@@ -1,5 +1,8 @@
-// The frame's process-wide HostLink, the parameter split and the hand-back.
+// The frame's process-wide HostLink, the parameter text's split and cut rules, and the
+// hand-back.
 #include "frame/frame.h"
+
+#include "frame/sql_quoting.h"
 
 namespace kiv::frame {
 
@@ -18,47 +21,73 @@ std::string_view ParamField(std::string_view text, int n) noexcept {
                           (end == std::string_view::npos ? text.size() : end) - start);
 }
 
-std::string_view VariableField(std::string_view text, std::size_t n, bool *cut) noexcept {
-  *cut = false;
-  const std::string_view field = ParamField(text, static_cast<int>(n));
-  if (!field.empty() || field.data() == nullptr) return field;
-  // Field n is there and empty: what follows it, from the "|" that ends it.
-  std::string_view rest = text;
-  rest.remove_prefix(static_cast<std::size_t>(field.data() - text.data()));
-  const std::size_t last = rest.find_last_not_of('|');
-  if (last == std::string_view::npos) return field;  // nothing after it
-  rest.remove_suffix(rest.size() - last - 1);
-  rest.remove_prefix(rest.rfind('|') + 1);  // a "|" ends field n
-  *cut = true;
-  return rest;
+ParamText ReadParamText(const char *params) noexcept {
+  ParamText read{BoundedText(params)};
+  if (read.text.size() == kMaxTextBytes && params[kMaxTextBytes] != '\0') {
+    read.text = std::string_view(params);  // to its NUL: only its last field is wanted
+    read.overBound = true;
+  }
+  return read;
 }
 
-bool SplitParams(const char *params, ByteBuffer &copy, std::string_view *fields, std::size_t n,
-                 std::string_view *cutVariable) noexcept {
-  if (!copy.Assign(BoundedText(params))) return false;
-  const std::string_view text = copy.view();
-  for (std::size_t i = 0; i < n; ++i) fields[i] = ParamField(text, static_cast<int>(i + 1));
-  bool cut = false;
-  *cutVariable = VariableField(text, n, &cut);
-  if (!cut) *cutVariable = {};
+namespace {
+
+bool HoldsMoreThanBlanks(std::string_view field) {
+  return field.find_first_not_of(" \t\r\n") != std::string_view::npos;
+}
+
+// True when field 2 of `text` (the SQL) ends inside a quote that a later field closes.
+bool SqlFieldCut(std::string_view text) {
+  const std::size_t start = text.find('|');
+  if (start == std::string_view::npos) return false;
+  const std::size_t end = text.find('|', start + 1);
+  if (end == std::string_view::npos) return false;
+  return InsideClosedQuote(std::string_view(text.data() + start + 1, text.size() - start - 1),
+                           end - start - 1);
+}
+
+}  // namespace
+
+AnswerTarget FindAnswerTarget(const ParamText &params, std::size_t n, bool sqlField) noexcept {
+  const std::string_view text = params.text;
+  // The last field that holds more than blanks, and its number.
+  std::string_view last;
+  std::size_t lastNumber = 0;
+  for (std::size_t number = 1, start = 0;; ++number) {
+    const std::size_t bar = text.find('|', start);
+    const std::string_view field(text.data() + start,
+                                 (bar == std::string_view::npos ? text.size() : bar) - start);
+    if (HoldsMoreThanBlanks(field)) {
+      last = field;
+      lastNumber = number;
+    }
+    if (bar == std::string_view::npos) break;
+    start = bar + 1;
+  }
+  if (params.overBound || lastNumber > n || (sqlField && SqlFieldCut(text)))
+    return {lastNumber >= n ? last : std::string_view(), true};
+  return {ParamField(text, static_cast<int>(n)), false};
+}
+
+bool SplitFields(std::string_view text, ByteBuffer &copy, std::string_view *fields,
+                 std::size_t n) noexcept {
+  if (!copy.Assign(text)) return false;
+  const std::string_view own = copy.view();
+  for (std::size_t i = 0; i < n; ++i) fields[i] = ParamField(own, static_cast<int>(i + 1));
   // Only now end each field with a NUL: the separators had to stay for the split.
   for (std::size_t i = 0; i < n; ++i) {
     if (fields[i].data() == nullptr) {
       fields[i] = "";  // a missing field
     } else {
-      copy.data()[fields[i].data() - text.data() + fields[i].size()] = '\0';
+      copy.data()[fields[i].data() - own.data() + fields[i].size()] = '\0';
     }
   }
-  if (cut) copy.data()[cutVariable->data() - text.data() + cutVariable->size()] = '\0';
   return true;
 }
 
-void HandBackWithoutCopy(const char *params, std::size_t n, const char *answer) noexcept {
-  ByteBuffer name;
-  bool cut = false;
-  if (name.Assign(VariableField(BoundedText(params), n, &cut))) {
-    SetHostVariable(name.c_str(), answer);
-  }
+void HandBack(std::string_view name, const char *answer) noexcept {
+  ByteBuffer copy;
+  if (copy.Assign(name)) SetHostVariable(copy.c_str(), answer);
 }
 
 void SetHostVariable(const char *name, const char *value) noexcept {

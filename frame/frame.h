@@ -43,7 +43,7 @@ inline constexpr char kAnswerWriteFileFailed[] = "Error: unable to write file";
 inline constexpr char kAnswerReadFileFailed[] = "Error: unable to read file";
 // The query's answer when memory runs out: "Error: " and SQLite's own words for it.
 inline constexpr char kAnswerQueryOutOfMemory[] = "Error: out of memory";
-// The query's answer when a "|" inside a field cut the parameter text (SQL's "||").
+// The query's answer when a "|" inside a field cut the parameter text.
 inline constexpr char kAnswerQueryCut[] = "Error: a '|' cut the SQL text; nothing was run";
 
 // Field `n` (from 1) of `text`: the bytes between the (n-1)-th and the n-th "|", or to
@@ -70,42 +70,53 @@ class Answer {
 // gave no callback (an action run before registration).
 void SetHostVariable(const char *name, const char *value) noexcept;
 
-// The field of `text` that names the answer's variable, when it is field `n` (the last
-// of the action's fields): field n itself, except when it is empty while a later field
-// is not. Then a "|" inside a field (SQL's "||", a "|" in a value or a file name) has
-// cut the text, the fields stand one place or more too far, and the variable the author
-// meant is the last field that is not empty: that one is returned, and `*cut` is set.
-std::string_view VariableField(std::string_view text, std::size_t n, bool *cut) noexcept;
+// The parameter text as the host holds it, up to its first NUL. `overBound` when it is
+// longer than the 16 MiB that an action takes: the view then reaches on to the NUL, so
+// that the variable at its end can be found, but the text is never copied or run.
+struct ParamText {
+  std::string_view text;
+  bool overBound = false;
+};
+ParamText ReadParamText(const char *params) noexcept;
 
-// Copies the parameter text `params` (null: empty; up to its first NUL, at most 16 MiB)
-// into `copy` and sets fields[0..n) to fields 1..n of it, as ParamField gives them, and
-// `*cutVariable` to the variable a cut text meant (VariableField), or to the empty view
-// with no data when the text is not cut. Each view is followed by a NUL (the copy's
-// separator is overwritten), so data() is also a zero-terminated text. False when memory
-// for the copy is short.
-bool SplitParams(const char *params, ByteBuffer &copy, std::string_view *fields, std::size_t n,
-                 std::string_view *cutVariable) noexcept;
+// Where the answer for a parameter text goes. A text is cut, and runs nothing, when a
+// "|" stood inside a field: a field after the variable's (field n) holds more than
+// blanks (space, tab, CR, LF); with `sqlField`, field 2 ends inside a quoted text, a
+// quoted name or a /* comment that a later field closes; or the text is over the
+// bound. The variable of a cut text is the one the author meant, the last field that
+// holds more than blanks (none when that stands before field n); otherwise field n.
+struct AnswerTarget {
+  std::string_view variable;  // no data: no such field, the name goes as null
+  bool cut = false;
+};
+AnswerTarget FindAnswerTarget(const ParamText &params, std::size_t n, bool sqlField) noexcept;
 
-// The hand-back for a parameter text that could not be copied: `answer` goes to the
-// variable that field n of `params` names (VariableField), read in place. When even the
-// name cannot be copied, nothing is handed back.
-void HandBackWithoutCopy(const char *params, std::size_t n, const char *answer) noexcept;
+// Copies `text` into `copy` and sets fields[0..n) to fields 1..n of it, as ParamField
+// gives them, each followed by a NUL (the copy's separator is overwritten), so data() is
+// also a zero-terminated text; a missing field is "". False when memory is short.
+bool SplitFields(std::string_view text, ByteBuffer &copy, std::string_view *fields,
+                 std::size_t n) noexcept;
+
+// Hands `answer` to the variable `name` (a view into the host's text), through a copy
+// that ends it with a NUL. When memory for that copy is short, nothing is handed back.
+void HandBack(std::string_view name, const char *answer) noexcept;
 
 // One action function: fields 1..N of `params` go to `work`, which does the action's
 // work (open, work, release, close) and returns its answer; the answer then goes to the
-// variable named by field N. A text cut by a "|" inside a field runs nothing: `cut` goes
-// to the variable the author meant. When memory for the parameter text runs out,
+// variable named by field N. A cut text (FindAnswerTarget) runs nothing: `cut` goes to
+// the variable the author meant. When memory for the parameter text runs out,
 // `noMemory` is the answer. Returns the empty text (null), as every action function does.
 template <std::size_t N, typename Work>
-const char *RunActionFrame(const char *params, const char *noMemory, const char *cut,
+const char *RunActionFrame(const char *params, bool sqlField, const char *noMemory, const char *cut,
                            Work work) noexcept {
+  const ParamText text = ReadParamText(params);
+  const AnswerTarget target = FindAnswerTarget(text, N, sqlField);
   ByteBuffer copy;
   std::array<std::string_view, N> fields;
-  std::string_view cutVariable;
-  if (!SplitParams(params, copy, fields.data(), N, &cutVariable)) {
-    HandBackWithoutCopy(params, N, noMemory);
-  } else if (cutVariable.data() != nullptr) {
-    SetHostVariable(cutVariable.data(), cut);
+  if (target.cut) {
+    HandBack(target.variable, cut);
+  } else if (!SplitFields(text.text, copy, fields.data(), N)) {
+    HandBack(target.variable, noMemory);
   } else {
     const Answer answer = work(fields);
     SetHostVariable(fields[N - 1].data(), answer.c_str());

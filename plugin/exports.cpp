@@ -90,18 +90,18 @@ using plugin::ActionRow;
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_CMD(const char *params) {
   return frame::RunActionFrame<3>(
-      params, frame::kAnswerCommandFailed, frame::kAnswerCommandFailed,
+      params, true, frame::kAnswerCommandFailed, frame::kAnswerCommandFailed,
       [](const auto &field) { return actions::RunCommand(field[0], field[1].data()); });
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_SELECT(const char *params) {
   return frame::RunActionFrame<3>(
-      params, frame::kAnswerQueryOutOfMemory, frame::kAnswerQueryCut,
+      params, true, frame::kAnswerQueryOutOfMemory, frame::kAnswerQueryCut,
       [](const auto &field) { return actions::RunQuery(field[0], field[1].data()); });
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_GET(const char *params) {
-  return frame::RunActionFrame<6>(params, frame::kAnswerBlobSelectFailed,
+  return frame::RunActionFrame<6>(params, false, frame::kAnswerBlobSelectFailed,
                                   frame::kAnswerBlobSelectFailed, [](const auto &field) {
                                     return blob::RunBlobGet(field[0], field[1], field[2], field[3],
                                                             field[4]);
@@ -109,7 +109,7 @@ extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_GET(const char *params
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_PUT(const char *params) {
-  return frame::RunActionFrame<6>(params, frame::kAnswerBlobUpdateFailed,
+  return frame::RunActionFrame<6>(params, false, frame::kAnswerBlobUpdateFailed,
                                   frame::kAnswerBlobUpdateFailed, [](const auto &field) {
                                     return blob::RunBlobPut(field[0], field[1], field[2], field[3],
                                                             field[4]);

@@ -201,13 +201,14 @@ TEST_F(BadInputs, EveryTextEndsInAnAnswerAndOneHandBack) {
   EXPECT_EQ(test::IntegrityCheck("bad.db"), "ok");
 }
 
-TEST_F(BadInputs, TextLongerThanSixteenMebibytesIsCutBeforeItsVariableName) {
+TEST_F(BadInputs, TextLongerThanSixteenMebibytesRunsNothingAndAnswersItsVariable) {
   test::Module();
   test::ForgetSets();
-  test::Exec(1, "bad.db|SELECT '" + std::string(17 << 20, 'q') + "'|res");
+  test::Exec(1, "big.db|CREATE TABLE t(a); " + std::string(17 << 20, ' ') + "|res");
   ASSERT_EQ(host::TheHostRecord().sets.size(), 1u);
-  EXPECT_FALSE(host::TheHostRecord().sets[0].name.has_value());
-  EXPECT_EQ(host::TheHostRecord().sets[0].value, "Error: unable to execute Querry");  // cut SQL
+  EXPECT_EQ(host::TheHostRecord().sets[0].name, "res");
+  EXPECT_EQ(host::TheHostRecord().sets[0].value, "Error: unable to execute Querry");
+  EXPECT_FALSE(test::Exists("big.db"));
 }
 
 }  // namespace

@@ -350,8 +350,8 @@ TEST_F(OutOfMemory, LargeAllocationsRefusedEndInAnswersAndTheModuleKeepsWorking)
   const std::pair<std::string, std::string> cases[] = {
       {"1|" + db_ + "|SELECT '" + big + "'|r", "Error: unable to execute Querry"},
       {"2|" + db_ + "|SELECT '" + big + "'|r", "Error: out of memory"},
-      {"3|" + db_ + "|t|img|1|" + Path("out.bin") + "|r|" + big, "BLOB SELECT Error"},
-      {"4|" + db_ + "|t|img|1|" + Path("src.bin") + "|r|" + big, "BLOB Update Error"},
+      {"3|" + db_ + "|t" + big + "|img|1|" + Path("out.bin") + "|r", "BLOB SELECT Error"},
+      {"4|" + db_ + "|t" + big + "|img|1|" + Path("src.bin") + "|r", "BLOB Update Error"},
       {"2|" + db_ + "|SELECT v FROM cell|r", "Error: out of memory"},             // a 5 MB cell
       {"3|" + db_ + "|t|img|1|" + Path("out.bin") + "|r", "BLOB SELECT Error"},   // 3 MiB get
       {"4|" + db_ + "|t|img|1|" + Path("src.bin") + "|r", "BLOB Update Error"}};  // 3 MiB put
