@@ -63,9 +63,10 @@ bool FetchValue(db::ResultTable &table, const db::DbHandle &db, const BlobAddres
 
 // Makes `value` the whole content of the file `target`, created when missing, opened
 // into `file`. False, with the file as it was (a file this made is removed again), when
-// it cannot be opened or written, or when it is one of the database's own files, which
-// is never opened; should the open still reach one (renamed in the meantime), `file`
-// keeps it open, and the caller closes it only after the database.
+// it cannot be opened, written or closed, or when it is one of the database's own
+// files, which is never opened; should the open still reach one (renamed in the
+// meantime), `file` keeps it open, and the caller closes it, and removes it when this
+// open made it, only after the database.
 bool WriteTarget(platform::File &file, const char *target, const char *database,
                  const ByteBuffer &value) noexcept {
   if (platform::NamesDatabaseFile(target, database)) return false;
@@ -75,7 +76,7 @@ bool WriteTarget(platform::File &file, const char *target, const char *database,
     platform::CloseDiscardingCreated(file, target);
     return false;
   }
-  return true;
+  return platform::CloseFile(file);
 }
 
 // What became of building the UPDATE statement.
@@ -161,6 +162,7 @@ frame::Answer RunBlobGet(std::string_view database, std::string_view tableName,
   }
   db::ReleaseTable(table);
   db::CloseDatabase(db);
+  platform::CloseDiscardingCreated(file, target.data());  // open only after a refusal
   return answer;
 }
 

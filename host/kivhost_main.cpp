@@ -62,6 +62,12 @@ int main(int argc, char **argv) {
   if (command == "run" && (operands < 1 || operands > 2))
     return Usage("run needs ACTION and one PARAMETERS text");
 
+  if (modulePath.empty()) {
+    Print(stderr,
+          "kivhost: cannot find the folder kivhost runs from; name the plug-in with "
+          "--module PATH\n");
+    return 2;
+  }
   ModuleApi api;
   std::string error;
   if (!LoadModuleApi(modulePath, api, &error)) {

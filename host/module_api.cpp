@@ -28,6 +28,9 @@ bool LoadModuleApi(const std::string &path, ModuleApi &api, std::string *error) 
   return found;
 }
 
-std::string DefaultModulePath() { return ExecutableFolder() + kModuleFileName; }
+std::string DefaultModulePath() {
+  const std::string folder = ExecutableFolder();
+  return folder.empty() ? folder : folder + kModuleFileName;  // never a bare, relative name
+}
 
 }  // namespace kiv::host

@@ -22,7 +22,7 @@ struct ModuleApi {
 // in `*error`, when the library does not load or an export is missing.
 bool LoadModuleApi(const std::string &path, ModuleApi &api, std::string *error);
 
-// The module file beside the running program.
+// The module file beside the running program; empty when that folder cannot be found.
 std::string DefaultModulePath();
 
 }  // namespace kiv::host

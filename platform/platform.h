@@ -58,7 +58,8 @@ inline constexpr unsigned HeldFileWait(int attempt) {
 // Opens the regular file `name` (a zero-terminated text, bytes passed unchanged) with no
 // sharing: no other opener is admitted while it is open. Asks for reading and writing
 // first and, when that is refused, once more for reading alone. A missing file fails or
-// is created empty, as `missing` says. Folders, devices and pipes are refused. A file
+// is created empty, as `missing` says. Folders, devices, pipes and sockets are refused
+// before anything is opened (opening a serial port or a FIFO has effects). A file
 // that another opener holds (a virus scanner, an image preview) is tried again a few
 // times over about a second, as SQLite does for its own files. The result is not open
 // when every attempt was refused.
@@ -80,9 +81,13 @@ bool ReadFromStart(const File &file, char *buffer, std::size_t length,
 // failed part-way (an I/O error after the room was secured).
 bool ReplaceContent(const File &file, std::string_view bytes) noexcept;
 
-// Closes `file`, and removes the file `name` when this open created it: a failed action
-// leaves no new file behind.
+// Closes `file`, and removes the file `name` when this open created it and the name
+// still leads to it: a failed action leaves no new file behind.
 void CloseDiscardingCreated(File &file, const char *name) noexcept;
+
+// Closes `file`. False when the close reports an error: a write that only the close
+// could complete (a network share's write-back) may have failed.
+bool CloseFile(File &file) noexcept;
 
 // The database's own files: the file `database` names (as the script sent the name) and
 // its companions, the same name with "-wal", "-shm" or "-journal" appended, which SQLite

@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -76,6 +75,9 @@ File::~File() {
 }
 
 File OpenUnshared(const char *name, IfMissing missing) noexcept {
+  // A device, FIFO or socket is refused before it is opened: opening one can have effects.
+  struct stat info {};
+  if (stat(name, &info) == 0 ? !S_ISREG(info.st_mode) : errno != ENOENT) return File();
   for (int attempt = 0;; ++attempt) {
     bool held = false;
     bool created = false;
@@ -131,8 +133,20 @@ bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
 }
 
 void CloseDiscardingCreated(File &file, const char *name) noexcept {
-  if (file.IsOpen() && file.created) unlink(name);  // while still ours: nobody reopened it
+  struct stat open {};
+  struct stat named {};
+  // While still ours, and only when the name still leads to it.
+  if (file.IsOpen() && file.created && fstat(static_cast<int>(file.native), &open) == 0 &&
+      lstat(name, &named) == 0 && open.st_dev == named.st_dev && open.st_ino == named.st_ino)
+    unlink(name);
   file = File();
+}
+
+bool CloseFile(File &file) noexcept {
+  if (!file.IsOpen()) return true;
+  const int fd = static_cast<int>(file.native);
+  file.native = File::kNoFile;
+  return close(fd) == 0 || errno == EINTR;  // after EINTR the descriptor is gone all the same
 }
 
 namespace {
@@ -161,21 +175,18 @@ bool AnyDatabaseFile(const char *database, Visit visit) {
   return false;
 }
 
-// The full path of a file that does not exist yet: its folder's real path and its own
-// name, which is where an open that creates it puts it. False when the folder has none.
-bool PathOfNewFile(const char *name, char (&out)[kPathRoom]) {
-  const char *slash = std::strrchr(name, '/');
-  char folder[kPathRoom];
-  const std::size_t folderLength =
-      slash == nullptr ? 0 : static_cast<std::size_t>(slash - name) + (slash == name ? 1 : 0);
-  if (folderLength >= sizeof folder) return false;
-  std::memcpy(folder, slash == nullptr ? "." : name, slash == nullptr ? 1 : folderLength);
-  folder[slash == nullptr ? 1 : folderLength] = '\0';
-  const char *base = slash == nullptr ? name : slash + 1;
-  if (realpath(folder, out) == nullptr) return false;
-  const std::size_t length = std::strlen(out);
-  return std::snprintf(out + length, sizeof out - length, "%s%s", out[length - 1] == '/' ? "" : "/",
-                       base) < static_cast<int>(sizeof out - length);
+// The identity of the folder that holds `path`, and where its last name starts. False
+// when the folder cannot be reached.
+bool FolderOf(const char *path, struct stat &folder, const char **base) {
+  const char *slash = std::strrchr(path, '/');
+  *base = slash == nullptr ? path : slash + 1;
+  char name[kPathRoom];
+  const std::size_t length =
+      slash == nullptr ? 0 : static_cast<std::size_t>(slash - path) + (slash == path ? 1 : 0);
+  if (length >= sizeof name) return false;
+  std::memcpy(name, slash == nullptr ? "." : path, slash == nullptr ? 1 : length);
+  name[slash == nullptr ? 1 : length] = '\0';
+  return stat(name, &folder) == 0;
 }
 
 }  // namespace
@@ -189,10 +200,15 @@ bool NamesDatabaseFile(const char *name, const char *database) noexcept {
     });
   }
   // A missing file (or a dangling link, which no open follows to create its target) is
-  // one of them when it would be made where SQLite makes one.
-  char created[kPathRoom];
-  return PathOfNewFile(name, created) && AnyDatabaseFile(database, [&](const char *path) {
-           return std::strcmp(path, created) == 0;
+  // one of them when it would be made where SQLite makes one: the same folder, reached
+  // by any path (a link, a bind mount), and the same name.
+  struct stat folder {};
+  const char *base = nullptr;
+  return FolderOf(name, folder, &base) && AnyDatabaseFile(database, [&](const char *path) {
+           struct stat own {};
+           const char *ownBase = nullptr;
+           return FolderOf(path, own, &ownBase) && SameIdentity(own, folder) &&
+                  std::strcmp(ownBase, base) == 0;
          });
 }
 

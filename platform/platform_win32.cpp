@@ -84,6 +84,45 @@ bool Widen(UINT codePage, std::string_view name, wchar_t (&wide)[kUtf8NameRoom])
   return true;
 }
 
+constexpr DWORD kNotAPlainFile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE;
+
+bool IsMissing(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool StartsWithNoCase(const char *text, const char *prefix) {
+  for (; *prefix != '\0'; ++text, ++prefix) {
+    const char c = *text == '/' ? '\\' : AsciiUpper(*text);  // `prefix` is upper case
+    if (c != *prefix) return false;
+  }
+  return true;
+}
+
+// True when `name` reaches a device rather than a file: a \\.\ or \\?\GLOBALROOT path,
+// or a last name that Windows reserves for a device in every folder (CON, PRN, AUX, NUL,
+// COM1-9, LPT1-9, CONIN$, CONOUT$), with or without an extension or trailing blanks.
+bool NamesDevice(const char *name) {
+  if (StartsWithNoCase(name, "\\\\.\\") || StartsWithNoCase(name, "\\\\?\\GLOBALROOT")) return true;
+  const char *last = name;
+  for (const char *c = name; *c != '\0'; ++c) {
+    if (*c == '\\' || *c == '/') last = c + 1;
+  }
+  if (last[0] != '\0' && last[1] == ':') last += 2;  // C:NUL
+  std::size_t length = 0;
+  while (last[length] != '\0' && last[length] != '.' && last[length] != ':') ++length;
+  while (length > 0 && last[length - 1] == ' ') --length;
+  char stem[8] = {};
+  if (length == 0 || length >= sizeof stem) return false;
+  for (std::size_t i = 0; i < length; ++i) stem[i] = AsciiUpper(last[i]);
+  for (const char *device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+    if (std::strcmp(stem, device) == 0) return true;
+  }
+  return length == 4 && (std::strncmp(stem, "COM", 3) == 0 || std::strncmp(stem, "LPT", 3) == 0) &&
+         stem[3] >= '1' && stem[3] <= '9';
+}
+
 bool CopyName(std::string_view name, char (&out)[kUtf8NameRoom]) {
   if (name.size() >= kUtf8NameRoom) return false;
   std::memcpy(out, name.data(), name.size());
@@ -109,9 +148,13 @@ File::~File() {
 
 File OpenUnshared(const char *name, IfMissing missing) noexcept {
   const DWORD disposition = missing == IfMissing::Create ? OPEN_ALWAYS : OPEN_EXISTING;
+  if (NamesDevice(name)) return File();
   for (int attempt = 0;; ++attempt) {
     const DWORD attributes = GetFileAttributesA(name);
-    if (Has(attributes, FILE_ATTRIBUTE_DIRECTORY)) return File();
+    // Only a plain file or a missing one: opening a device (a serial port) has effects.
+    if (attributes == INVALID_FILE_ATTRIBUTES ? !IsMissing(GetLastError())
+                                              : Has(attributes, kNotAPlainFile))
+      return File();
     HANDLE handle = INVALID_HANDLE_VALUE;
     // Windows refuses writing to a read-only file anyway; asking first keeps that rule
     // where it is not enforced (Wine run by root opens such files for writing).
@@ -157,23 +200,50 @@ bool ReadFromStart(const File &file, char *buffer, std::size_t length,
 
 namespace {
 
-// Room for every byte of a file grown to `size`: growing a file that is not sparse
-// reserves its clusters. A sparse file (whose holes take room only when written) is made
-// whole first, which allocates its holes; where that cannot be done (Windows XP) it is
-// refused rather than written at risk. A compressed file's room cannot be known ahead.
+// True when every byte of [0, end) of the sparse file has room on the disk: no hole
+// lies there (FSCTL_QUERY_ALLOCATED_RANGES, which Windows XP has too).
+bool AllocatedUpTo(HANDLE handle, LONGLONG end) {
+  for (LONGLONG at = 0; at < end;) {
+    FILE_ALLOCATED_RANGE_BUFFER ask{};
+    ask.FileOffset.QuadPart = at;
+    ask.Length.QuadPart = end - at;
+    FILE_ALLOCATED_RANGE_BUFFER range{};
+    DWORD returned = 0;
+    // A full buffer with more ranges to come fails with ERROR_MORE_DATA: the first is enough.
+    if (!DeviceIoControl(handle, FSCTL_QUERY_ALLOCATED_RANGES, &ask, sizeof ask, &range,
+                         sizeof range, &returned, nullptr) &&
+        GetLastError() != ERROR_MORE_DATA)
+      return false;
+    if (returned < sizeof range || range.FileOffset.QuadPart > at) return false;  // a hole
+    const LONGLONG next = range.FileOffset.QuadPart + range.Length.QuadPart;
+    if (next <= at) return false;
+    at = next;
+  }
+  return true;
+}
+
+// Room for every byte of a file grown to `size`, before any old byte is overwritten:
+// growing a file that is not sparse reserves its clusters. A sparse file (whose holes
+// take room only when written) must have no hole below the new size; to grow, it must
+// have none at all, and then stops being sparse (which Windows does reliably only for a
+// file without holes), so that growing it reserves room too. Otherwise the write is
+// refused and the file kept. A compressed file's room cannot be known ahead.
 bool SecureRoom(HANDLE handle, const LARGE_INTEGER &old, const LARGE_INTEGER &size) {
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(handle, &info)) return false;
+  const bool grows = size.QuadPart > old.QuadPart;
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_SPARSE_FILE) != 0) {
-    FILE_SET_SPARSE_BUFFER whole{};
-    whole.SetSparse = FALSE;
-    DWORD returned = 0;
-    if (!DeviceIoControl(handle, FSCTL_SET_SPARSE, &whole, sizeof whole, nullptr, 0, &returned,
-                         nullptr))
-      return false;
+    if (!AllocatedUpTo(handle, grows ? old.QuadPart : size.QuadPart)) return false;
+    if (grows) {
+      FILE_SET_SPARSE_BUFFER whole{};
+      whole.SetSparse = FALSE;
+      DWORD returned = 0;
+      if (!DeviceIoControl(handle, FSCTL_SET_SPARSE, &whole, sizeof whole, nullptr, 0, &returned,
+                           nullptr))
+        return false;
+    }
   }
-  return size.QuadPart <= old.QuadPart ||
-         (SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle));
+  return !grows || (SetFilePointerEx(handle, size, nullptr, FILE_BEGIN) && SetEndOfFile(handle));
 }
 
 }  // namespace
@@ -195,6 +265,13 @@ bool ReplaceContent(const File &file, std::string_view bytes) noexcept {
     return true;
   if (SetFilePointerEx(handle, old, nullptr, FILE_BEGIN)) SetEndOfFile(handle);  // the old size
   return false;
+}
+
+bool CloseFile(File &file) noexcept {
+  if (!file.IsOpen()) return true;
+  const HANDLE handle = AsHandle(file.native);
+  file.native = File::kNoFile;
+  return CloseHandle(handle) != 0;
 }
 
 void CloseDiscardingCreated(File &file, const char *name) noexcept {
@@ -228,9 +305,70 @@ bool IdentityOf(const wchar_t *path, BY_HANDLE_FILE_INFORMATION &info) {
   return got;
 }
 
+// A file system that gives every file the index 0 gives no identity.
+bool HasIdentity(const BY_HANDLE_FILE_INFORMATION &info) {
+  return info.nFileIndexHigh != 0 || info.nFileIndexLow != 0;
+}
+
 bool SameIdentity(const BY_HANDLE_FILE_INFORMATION &a, const BY_HANDLE_FILE_INFORMATION &b) {
-  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
-         a.nFileIndexLow == b.nFileIndexLow;
+  return HasIdentity(a) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+         a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Two names compared as the file system compares them: ordinal, ignoring case by
+// Unicode's simple upper-casing (CompareStringOrdinal, from Windows Vista on; on XP the
+// invariant locale's upper-casing, which NTFS's own table follows), never the user's
+// locale (a Turkish "i").
+bool SameName(const wchar_t *a, const wchar_t *b) {
+  using CompareOrdinal = int(WINAPI *)(LPCWSTR, int, LPCWSTR, int, BOOL);
+  // Looked up each time: a function-local static would bring the C++ runtime's guards.
+  const auto compare = reinterpret_cast<CompareOrdinal>(reinterpret_cast<void *>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CompareStringOrdinal")));
+  if (compare != nullptr) return compare(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+  wchar_t upperA[kUtf8NameRoom + 8];
+  wchar_t upperB[kUtf8NameRoom + 8];
+  const int lengthA = LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, a, -1, upperA,
+                                   static_cast<int>(sizeof upperA / sizeof upperA[0]));
+  const int lengthB = LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, b, -1, upperB,
+                                   static_cast<int>(sizeof upperB / sizeof upperB[0]));
+  return lengthA > 0 && lengthA == lengthB && lstrcmpW(upperA, upperB) == 0;
+}
+
+// Splits the full path `path` into its folder (kept in `path`; a drive's root keeps its
+// "\") and its last name, copied to `name` without the "::$DATA" that names a file's
+// main stream.
+void SplitFolder(wchar_t *path, wchar_t (&name)[kUtf8NameRoom + 8]) {
+  wchar_t *slash = nullptr;
+  for (wchar_t *c = path; *c != L'\0'; ++c) {
+    if (*c == L'\\' || *c == L'/') slash = c;
+  }
+  name[0] = L'\0';
+  if (slash == nullptr) return;
+  lstrcpynW(name, slash + 1, static_cast<int>(sizeof name / sizeof name[0]));
+  const int length = lstrlenW(name);
+  constexpr int kStream = 7;  // "::$DATA"
+  if (length >= kStream && SameName(name + length - kStream, L"::$DATA"))
+    name[length - kStream] = L'\0';
+  slash[slash > path && slash[-1] == L':' ? 1 : 0] = L'\0';
+}
+
+// True when the missing file `target` (a full path) is where `path` would be made: the
+// same folder, reached by any spelling (a short name, a SUBST drive), and the same name.
+bool SamePlace(const wchar_t *target, const wchar_t *path) {
+  wchar_t a[kUtf8NameRoom + 8];
+  wchar_t b[kUtf8NameRoom + 8];
+  lstrcpynW(a, target, static_cast<int>(sizeof a / sizeof a[0]));
+  lstrcpynW(b, path, static_cast<int>(sizeof b / sizeof b[0]));
+  wchar_t nameA[kUtf8NameRoom + 8];
+  wchar_t nameB[kUtf8NameRoom + 8];
+  SplitFolder(a, nameA);
+  SplitFolder(b, nameB);
+  if (!SameName(nameA, nameB)) return false;
+  BY_HANDLE_FILE_INFORMATION folderA{};
+  BY_HANDLE_FILE_INFORMATION folderB{};
+  if (IdentityOf(a, folderA) && IdentityOf(b, folderB) && HasIdentity(folderA))
+    return SameIdentity(folderA, folderB);
+  return SameName(a, b);  // no identity to go by: the folders' full paths
 }
 
 // Calls `visit` with the full path of each of the database's own files, as SQLite names
@@ -262,14 +400,16 @@ bool NamesDatabaseFile(const char *name, const char *database) noexcept {
   const bool exists = IdentityOf(target, targetInfo);
   return AnyDatabaseFile(database, [&](const wchar_t *path) {
     BY_HANDLE_FILE_INFORMATION own{};
-    if (exists) return IdentityOf(path, own) && SameIdentity(own, targetInfo);
-    return lstrcmpiW(path, target) == 0;  // where one would be made
+    if (!exists) return SamePlace(target, path);  // where one would be made
+    if (HasIdentity(targetInfo)) return IdentityOf(path, own) && SameIdentity(own, targetInfo);
+    return SameName(path, target);  // no identity to go by: the full paths
   });
 }
 
 bool IsDatabaseFile(const File &file, const char *database) noexcept {
   BY_HANDLE_FILE_INFORMATION open{};
-  if (!GetFileInformationByHandle(AsHandle(file.native), &open)) return false;
+  // Without an identity (index 0) the name check before the open is all there is.
+  if (!GetFileInformationByHandle(AsHandle(file.native), &open) || !HasIdentity(open)) return false;
   return AnyDatabaseFile(database, [&](const wchar_t *path) {
     BY_HANDLE_FILE_INFORMATION own{};
     return IdentityOf(path, own) && SameIdentity(own, open);

@@ -7,6 +7,7 @@
 #   scripts/make-release-zip.sh ZIP KivSQLite3.dll sqlite3.dll kivhost.exe README.md
 set -eu
 zip=$1; plugin=$2; sqlite=$3; host=$4; readme=$5
+case $zip in /*) ;; *) zip="$PWD/$zip" ;; esac  # zip runs from the staging folder
 root=$(cd "$(dirname "$0")/.." && pwd)
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 1767225600)}
 stage=$(mktemp -d)

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -142,9 +145,9 @@ TEST_F(BlobActions, UnwritableTargetsAnswerWriteErrorAndKeepTheirContent) {
   EXPECT_EQ(test::ReadBytes(Path("held")), "held content");
 
   std::filesystem::create_directory(Path("dir"));
-  EXPECT_EQ(Get("1", Path("dir")), "Error: unable to write file");
-  EXPECT_EQ(Get("1", Path("missing/out")), "Error: unable to write file");
-  EXPECT_EQ(Get("1", ""), "Error: unable to write file");
+  ASSERT_EQ(mkfifo(Path("fifo").c_str(), 0666), 0);  // refused before it is opened
+  for (const std::string &target : {Path("dir"), Path("fifo"), Path("missing/out"), std::string()})
+    EXPECT_EQ(Get("1", target), "Error: unable to write file") << target;
 }
 
 TEST_F(BlobActions, PutErrorsLeaveTheColumnAsItWas) {
@@ -194,6 +197,23 @@ TEST_F(BlobActions, TheDatabasesOwnFilesAreRefusedUnderAnyNameAndItsLocksSurvive
     EXPECT_EQ(Put("1", name), "Error: unable to read file") << name;
     EXPECT_EQ(LocksHeldHere(), locks) << "a lock was dropped by the action on " << name;
   }
+  EXPECT_FALSE(test::Exists(db_ + "-journal"));
+  // The folder reached by a second path (a bind mount, in a mount namespace of a child's
+  // own): where SQLite would make the journal is refused before anything is created.
+  std::filesystem::create_directory(Path("again"));
+  const pid_t child = fork();
+  if (child == 0) {
+    const bool bound =
+        unshare(CLONE_NEWNS) == 0 &&
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+        mount(folder_.c_str(), Path("again").c_str(), nullptr, MS_BIND, nullptr) == 0;
+    _exit(!bound                                                                  ? 2
+          : Get("1", Path("again/b.db-journal")) == "Error: unable to write file" ? 0
+                                                                                  : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WEXITSTATUS(status) != 1) << "the journal's place was not recognised";
   EXPECT_FALSE(test::Exists(db_ + "-journal"));
   ASSERT_TRUE(reader.Exec("COMMIT"));
   EXPECT_EQ(test::Scalar(db_, "SELECT count(*) FROM pics"), "52");

@@ -28,7 +28,17 @@ cat > "$work/script.txt" <<SCRIPT
 2 $db|SELECT length(b) FROM t|r
 9 x|y|z
 SCRIPT
-valgrind --quiet --error-exitcode=3 --leak-check=full --errors-for-leak-kinds=definite,indirect \
+# The dynamic loader's own word-wise strncmp over the run path ("$ORIGIN") reads a few
+# bytes past its block, depending on where the heap puts it: not ours, and harmless.
+cat > "$work/loader.supp" <<'SUPP'
+{
+   loader-run-path-strncmp
+   Memcheck:Addr8
+   fun:strncmp
+   fun:is_dst
+}
+SUPP
+valgrind --quiet --error-exitcode=3 --suppressions="$work/loader.supp" --leak-check=full --errors-for-leak-kinds=definite,indirect \
   --show-leak-kinds=definite,indirect "$kivhost" script "$work/script.txt" > "$work/out.txt" || status=$?
 status=${status:-0}
 cat "$work/out.txt"

@@ -181,11 +181,22 @@ TEST_F(Win32Actions, FileHeldWithoutSharingIsRefusedBothWays) {
   EXPECT_EQ(test::ReadBytes(Path("held.bin")), "held");
   // The database itself, which SQLite holds open while the action runs, and its journal,
   // which is not there yet: by the name where SQLite would make it.
-  for (const std::string &own : {db_, db_ + "-journal"}) {
+  // Also through the folder's short name, in another case, or as the file's main stream.
+  char shortFolder[MAX_PATH];
+  const DWORD length = GetShortPathNameA(folder_.string().c_str(), shortFolder, MAX_PATH);
+  const std::string other = std::string(shortFolder, length < MAX_PATH ? length : 0) + "\\W.DB";
+  for (const std::string &own :
+       {db_, db_ + "-journal", other + "-JOURNAL", db_ + "-journal::$DATA"}) {
     EXPECT_EQ(Blob(3, "1", own), "Error: unable to write file") << own;
     EXPECT_EQ(Blob(4, "1", own), "Error: unable to read file") << own;
   }
   EXPECT_FALSE(test::Exists(db_ + "-journal"));
+  // Devices are refused before they are opened, in any folder, with any extension.
+  for (const std::string &device : {std::string("COM1"), std::string("nul"), Path("aux.jpg"),
+                                    Path("Con .txt"), std::string("\\\\.\\NUL")}) {
+    EXPECT_EQ(Blob(3, "1", device), "Error: unable to write file") << device;
+    EXPECT_EQ(Blob(4, "1", device), "Error: unable to read file") << device;
+  }
   EXPECT_EQ(test::Scalar(db_, "SELECT hex(img) FROM pics WHERE id = 1"), "CAFE");
 }
 
