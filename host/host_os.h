@@ -49,6 +49,10 @@ void Print(std::FILE *stream, std::string_view text);
 // True when everything printed so far reached its stream (flushing standard output).
 bool AllOutputShown() noexcept;
 
+// Makes the UTF-8 `text` the bytes the host sends: on Windows the ANSI code page (false,
+// with `text` unchanged, when it lacks a character), elsewhere UTF-8 as it is.
+bool Utf8ToHostText(std::string &text);
+
 // Settles how the process meets the system before anything runs: on POSIX a write beyond
 // the file size limit then fails (and the action answers) instead of ending kivhost.
 void PrepareProcess() noexcept;

@@ -38,6 +38,8 @@ void *LoadModule(const std::string &path, std::string *error) {
 
 void *FindExport(void *module, const char *name) noexcept { return dlsym(module, name); }
 
+bool Utf8ToHostText(std::string &) { return true; }
+
 std::string ExecutableFolder() {
   char path[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);

@@ -11,6 +11,11 @@
 #include "host/host_os.h"
 #include "kivsqlite3.h"
 
+// The command line as it stands: no wildcard expansion by the C runtime ("/?", "*").
+extern "C" {
+int _dowildcard = 0;  // NOLINT
+}
+
 namespace kiv::host {
 
 const char *const kModuleFileName = "KivSQLite3.dll";
@@ -95,6 +100,23 @@ void *LoadModule(const std::string &path, std::string *error) {
 
 void *FindExport(void *module, const char *name) noexcept {
   return reinterpret_cast<void *>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+bool Utf8ToHostText(std::string &text) {
+  if (text.empty()) return true;
+  const int size = static_cast<int>(text.size());
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), size);
+  if (units <= 0) return false;
+  std::string ansi(static_cast<std::size_t>(units) * 2, '\0');
+  BOOL lacking = FALSE;
+  const int length =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), units, ansi.data(),
+                          static_cast<int>(ansi.size()), nullptr, &lacking);
+  if (length <= 0 || lacking) return false;
+  ansi.resize(static_cast<std::size_t>(length));
+  text = std::move(ansi);
+  return true;
 }
 
 std::string ExecutableFolder() {

@@ -6,13 +6,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <vector>
 
 #include "host/host_os.h"
 #include "host/host_record.h"
+#include "host/script_text.h"
 
 namespace kiv::host {
 
@@ -25,22 +25,25 @@ const char kHelp[] =
     "commands:\n"
     "  run [--raw] [--repeat N] ACTION PARAMETERS\n"
     "        runs one action and shows each variable it sets as  name = value, with\n"
-    "        control bytes shown as \\r \\n \\t \\xHH (a record set's rows end in \\r);\n"
+    "        control bytes shown as \\r \\n \\t \\xHH (a record set's rows end in \\r)\n"
+    "        and a backslash as \\\\;\n"
     "        --raw writes only the bytes of the value, unchanged;\n"
     "        --repeat N runs the action N times and shows the last run\n"
     "  script [--echo] FILE\n"
-    "        runs one \"ACTION PARAMETERS\" a line from FILE (- reads standard input);\n"
+    "        runs one \"ACTION PARAMETERS\" a line from FILE (- reads standard input),\n"
+    "        saved as ANSI, UTF-8 or Unicode (made the host's ANSI text on Windows);\n"
     "        blank lines and lines starting with # are skipped, [name] is replaced by\n"
-    "        the current value of variable name (less a record set's final \\r), [[ by\n"
-    "        [ (for SQL's [quoted] names), a bad line is reported and the script goes\n"
-    "        on; --echo shows each line before its answers\n"
+    "        the current value of variable name (less a record set's final \\r, which\n"
+    "        the host's variable keeps), [[ by [ (for SQL's [quoted] names), a bad line\n"
+    "        is reported and the script goes on; --echo shows each line before its\n"
+    "        answers\n"
     "  list     the actions as the plug-in registers them: number, name, parameter\n"
     "           type, parameter count, hint\n"
     "  info     the plug-in's title, author and description, its file and the SQLite\n"
     "           it works with (on Windows: where it was found, or each file tried and\n"
     "           why it was not used)\n"
     "  --version  the versions of kivhost, the plug-in and SQLite\n"
-    "  help, --help, -h  this text\n"
+    "  help, --help, -h, /?  this text\n"
     "\n"
     "ACTION is a number or an action name (any letter case); PARAMETERS is one text of\n"
     "fields separated by |, in the order of the action's template:\n"
@@ -51,10 +54,10 @@ const char kHelp[] =
     "  4  QX_SqLite_BLOB_Put  "
     "[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable\n"
     "The field return_variable names the variable that receives the answer; fields after\n"
-    "it are ignored. \"(no variable) = Ok\" means that field was empty: a script would see\n"
-    "no answer. When it is empty while a later field is not, a | inside a field (SQL's\n"
-    "||) has cut the text: nothing runs, and the action's error goes to the last field\n"
-    "that is not empty.\n"
+    "it may only be empty or blank. \"(no variable) = Ok\" means that field was empty: a\n"
+    "script would see no answer. A | inside a field (SQL's | and ||, a | in a quoted\n"
+    "text) cuts the text: nothing runs, and the action's error goes to the last field\n"
+    "that holds more than blanks. Write char(124) for a | in SQL.\n"
     "\n"
     "--module PATH loads the plug-in at PATH instead of the one beside kivhost.\n"
     "\n"
@@ -68,14 +71,17 @@ namespace {
 constexpr char kNoVariable[] = "(no variable)";
 
 // `text` with control bytes shown as \r \n \t and \xHH, so that one value stays on one
-// line. Everything else, a backslash and bytes from 128 up included, passes unchanged.
+// line, and a backslash as \\, so that C:\new and a line break never look alike.
+// Everything else, bytes from 128 up included, passes unchanged.
 std::string EscapeForDisplay(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string shown;
   shown.reserve(text.size());
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (c == '\r') {
+    if (c == '\\') {
+      shown += "\\\\";
+    } else if (c == '\r') {
       shown += "\\r";
     } else if (c == '\n') {
       shown += "\\n";
@@ -115,8 +121,9 @@ void ReportRefused(const std::string &where, int32_t action) {
 // `line` with every [name] of a variable set so far replaced by its value, less one
 // final carriage return (a record set's row end: "[count]" gives "3", not "3" and CR).
 // "[[" stands for a "[" that stays, for SQL's own bracket quoting of a name that is also
-// a variable's ("SELECT [[n] FROM t" keeps "[n]"); a [name] of no variable stays as it is.
-std::string SubstituteVariables(const std::string &line) {
+// a variable's ("SELECT [[n] FROM t" keeps "[n]"); a [name] of no variable stays as it is,
+// and is named in `*unset`.
+std::string SubstituteVariables(const std::string &line, std::string *unset) {
   std::string out;
   std::size_t pos = 0;
   while (pos < line.size()) {
@@ -136,6 +143,8 @@ std::string SubstituteVariables(const std::string &line) {
       out += *value;
       pos = close + 1;
     } else {
+      if (close != std::string::npos && unset->empty())
+        *unset = line.substr(open, close - open + 1);
       out += '[';
       pos = open + 1;
     }
@@ -237,52 +246,69 @@ int RunAction(const ModuleApi &api, int32_t action, const std::string &params,
   return ran ? 0 : 1;
 }
 
-int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &options) {
-  std::ifstream file;
-  if (path != "-") {
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-      Print(stderr, "kivhost: cannot read script " + path + ": it is a folder\n");
-      return 2;
-    }
-    file.open(path, std::ios::binary);
-    if (!file) {
-      Print(stderr, "kivhost: cannot read script " + path + "\n");
-      return 2;
-    }
+namespace {
+
+// The whole of the script at `path` ("-": standard input) in `bytes`; false, with the
+// system's reason in `*error`, when it cannot be read.
+bool ReadScript(const std::string &path, std::string &bytes, std::string *error) {
+  std::error_code code;
+  if (path != "-" && std::filesystem::is_directory(path, code)) {
+    *error = "it is a folder";
+    return false;
   }
-  std::istream &script = path == "-" ? std::cin : file;
+  std::FILE *file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *error = std::strerror(errno);
+    return false;
+  }
+  char buffer[65536];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+    bytes.append(buffer, got);
+  const bool read = std::ferror(file) == 0;
+  if (!read) *error = "reading stopped by an error";
+  if (file != stdin) std::fclose(file);
+  return read;
+}
+
+}  // namespace
+
+int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &options) {
   const std::string name = path == "-" ? "standard input" : path;
+  std::string bytes;
+  std::string error;
+  std::vector<std::string> lines;
+  if (!ReadScript(path, bytes, &error) || !ScriptLines(bytes, lines, &error)) {
+    Print(stderr, "kivhost: cannot read script " + name + ": " + error + "\n");
+    return 2;
+  }
   int status = 0;
-  std::string line;
-  for (int number = 1; std::getline(script, line); ++number) {
-    if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // Notepad's BOM
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+  for (std::size_t index = 0; index < lines.size(); ++index) {
+    const std::string &line = lines[index];
     const std::size_t start = line.find_first_not_of(" \t");
     if (start == std::string::npos || line[start] == '#') continue;
     if (options.echo) Print(stdout, "> " + line.substr(start) + "\n");
     const std::size_t end = line.find_first_of(" \t", start);
     const std::string word = line.substr(start, end - start);
     const std::size_t rest = end == std::string::npos ? end : line.find_first_not_of(" \t", end);
-    const std::string where = name + ":" + std::to_string(number) + ": ";
+    const std::string where = name + ":" + std::to_string(index + 1) + ": ";
     const std::optional<int32_t> action = ResolveAction(word);
     if (!action) {
       Print(stderr, "kivhost: " + where + "unknown action " + word + "\n");
       status = 2;
       continue;
     }
+    std::string unset;
     const std::string params =
-        rest == std::string::npos ? std::string() : SubstituteVariables(line.substr(rest));
+        rest == std::string::npos ? std::string() : SubstituteVariables(line.substr(rest), &unset);
+    if (!unset.empty())
+      Print(stderr, "kivhost: " + where + "warning: no variable " + unset +
+                        " is set so far; it stays as it is\n");
     const std::size_t before = TheHostRecord().sets.size();
     if (!Execute(api, *action, params)) {
       ReportRefused(where, *action);
       if (status == 0) status = 1;
     }
     PrintSets(before);
-  }
-  if (script.bad()) {
-    Print(stderr, "kivhost: " + name + ": reading stopped by an error\n");
-    return 2;
   }
   return status;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "host/host_os.h"
 #include "host/kivhost_commands.h"
@@ -15,7 +16,9 @@ int Usage(const std::string &problem) {
   return 2;
 }
 
-bool IsHelp(const std::string &word) { return word == "help" || word == "--help" || word == "-h"; }
+bool IsHelp(const std::string &word) {
+  return word == "help" || word == "--help" || word == "-h" || word == "/?";
+}
 
 }  // namespace
 
@@ -38,28 +41,33 @@ int main(int argc, char **argv) {
       command != "--version")
     return Usage("unknown command " + command);
 
+  // Options may stand before or after the operands (script FILE --echo).
   RunOptions options;
-  while ((command == "run" || command == "script") && arg < argc && argv[arg][0] == '-' &&
-         argv[arg][1] == '-') {
-    const std::string option = argv[arg++];
-    if (command == "run" && option == "--raw") {
+  std::vector<std::string> operands;
+  while (arg < argc) {
+    const std::string word = argv[arg++];
+    // Where an option may stand: anywhere for script; for run, not as the PARAMETERS.
+    const bool optionPlace = command == "script" || (command == "run" && operands.size() != 1);
+    if (optionPlace && command == "run" && word == "--raw") {
       options.raw = true;
-    } else if (command == "run" && option == "--repeat" && arg < argc) {
+    } else if (optionPlace && command == "run" && word == "--repeat") {
       char *end = nullptr;
-      options.repeat = std::strtol(argv[arg++], &end, 10);
-      if (*end != '\0' || options.repeat < 1) return Usage("--repeat needs a count of 1 or more");
-    } else if (command == "script" && option == "--echo") {
+      options.repeat = arg < argc ? std::strtol(argv[arg++], &end, 10) : 0;
+      if (end == nullptr || *end != '\0' || options.repeat < 1)
+        return Usage("--repeat needs a count of 1 or more");
+    } else if (optionPlace && command == "script" && word == "--echo") {
       options.echo = true;
+    } else if (optionPlace && word.size() > 2 && word.rfind("--", 0) == 0) {
+      return Usage("unknown option " + word + " for " + command);
     } else {
-      return Usage("unknown option " + option + " for " + command);
+      operands.push_back(word);
     }
   }
-  const int operands = argc - arg;
-  if ((command == "list" || command == "info" || command == "--version") && operands != 0)
+  if ((command == "list" || command == "info" || command == "--version") && !operands.empty())
     return Usage("too many arguments");
-  if (command == "script" && operands != 1)
+  if (command == "script" && operands.size() != 1)
     return Usage("script needs one FILE, or - for standard input");
-  if (command == "run" && (operands < 1 || operands > 2))
+  if (command == "run" && operands.size() != 2)
     return Usage("run needs ACTION and one PARAMETERS text");
 
   if (modulePath.empty()) {
@@ -85,11 +93,11 @@ int main(int argc, char **argv) {
   } else if (command == "--version") {
     status = ShowVersion(api, modulePath);
   } else if (command == "script") {
-    status = RunScript(api, argv[arg], options);
-  } else if (const auto action = ResolveAction(argv[arg])) {
-    status = RunAction(api, *action, operands == 2 ? argv[arg + 1] : "", options);
+    status = RunScript(api, operands[0], options);
+  } else if (const auto action = ResolveAction(operands[0])) {
+    status = RunAction(api, *action, operands[1], options);
   } else {
-    return Usage(std::string("unknown action ") + argv[arg]);
+    return Usage("unknown action " + operands[0]);
   }
   if (!AllOutputShown()) {
     Print(stderr, "kivhost: the output could not be written in full\n");

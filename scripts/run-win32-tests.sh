@@ -18,13 +18,21 @@ cp "$win/KivSQLite3.dll" "$win/sqlite3.dll" "$work/plug/"
 windows() { echo "Z:$1" | tr '/' '\\'; }
 
 # What kivhost.exe must show as the Linux kivhost does: its list, and the answers of a
-# script (the test program runs the script with a kivhost.exe of its own).
+# script (the test program runs the script with a kivhost.exe of its own). kivhost.exe
+# gets the script as Notepad saves it, UTF-8 with its mark, here with CR-only line ends
+# and a final Ctrl-Z, and must run it as the host's ANSI text (cp1252: "é" is E9);
+# the Linux kivhost gets the same lines in cp1252.
 "$native/kivhost" list > "$work/expected/list.out"
-printf '%s\n' "1 test.db|CREATE TABLE t(a, b); INSERT INTO t VALUES(1, 'x')|ok" \
+printf '%s\r' "1 test.db|CREATE TABLE t(a, b); INSERT INTO t VALUES(1, 'x')|ok" \
   "2 test.db|SELECT a, b, NULL FROM t|rows" "2 test.db|SELECT * FROM nosuch|rows" \
-  > "$work/expected/script.txt"
-(cd "$work/run" && "$native/kivhost" script "$work/expected/script.txt" > "$work/expected/script.out" &&
+  "1 test.db|INSERT INTO t VALUES(2, 'été')|ok" "2 test.db|SELECT hex(b) FROM t WHERE a = 2|rows" \
+  > "$work/expected/script.utf8"
+{ printf '\357\273\277'; cat "$work/expected/script.utf8"; printf '\032'; } > "$work/expected/script.txt"
+iconv -f UTF-8 -t CP1252 "$work/expected/script.utf8" | tr '\r' '\n' > "$work/expected/script.ansi"
+(cd "$work/run" && "$native/kivhost" script "$work/expected/script.ansi" > "$work/expected/script.out" &&
   rm test.db)
+grep -q '^rows = E974E9' "$work/expected/script.out"
+"$native/kivhost" help > "$work/expected/help.out"
 
 cd "$work/run"
 KIV_MODULE=$(windows "$work/plug/KivSQLite3.dll") KIV_EXPECTED=$(windows "$work/expected") \

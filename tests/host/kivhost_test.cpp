@@ -105,12 +105,31 @@ TEST_F(Kivhost, RefusedActionsExitOneAndUsageErrorsTwo) {
   }
   EXPECT_EQ(Run("").status, 2);
   EXPECT_EQ(Run("run").status, 2);
+  EXPECT_EQ(Run("run 2").status, 2);  // no PARAMETERS: nothing runs
   EXPECT_EQ(Run("run NoSuchAction x").status, 2);
   EXPECT_EQ(Run("frobnicate").status, 2);
   EXPECT_EQ(Run("--module /nonexistent/lib.so list").status, 2);
   EXPECT_EQ(Run("run --repeat 0 1 x").status, 2);
   EXPECT_EQ(Run("script .").status, 2);          // a folder
   EXPECT_EQ(Run("list > /dev/full").status, 2);  // output that cannot be written
+}
+
+TEST_F(Kivhost, ScriptsInEveryEncodingAndLineEndRunAsTheHostHoldsThem) {
+  std::string unicode = "\xFF\xFE";  // "Unicode" as Notepad saves it: UTF-16 with its mark
+  for (const char c : std::string("2 e.db|SELECT hex('\xE9')|r\r\n")) unicode += {c, '\0'};
+  const std::pair<std::string, std::string> scripts[] = {
+      {"1 e.db|CREATE TABLE t(v)|r\r2 e.db|SELECT 1|r\r\x1A", "r = Ok\nr = 1\\r\n"},
+      {unicode, "r = C3A9\\r\n"},  // UTF-8 is the host's text on Linux
+      {"2 e.db|SELECT '[nosuch]'|r\n", "r = [nosuch]\\r\n"}};
+  for (const auto &[script, shown] : scripts) {
+    test::WriteBytes(Path("e.txt"), script);
+    const Outcome out = Run("script e.txt");
+    EXPECT_EQ(out.status, 0) << script;
+    EXPECT_EQ(out.out, shown) << script;
+  }
+  EXPECT_NE(Run("script e.txt 2>&1").out.find("e.txt:1: warning: no variable [nosuch] is set"),
+            std::string::npos);
+  EXPECT_NE(Run("script nosuch.txt 2>&1").out.find("nosuch.txt: No such file"), std::string::npos);
 }
 
 TEST(ConsolePieces, LongTextGoesInPiecesThatSplitNoCharacter) {
@@ -151,7 +170,7 @@ TEST_F(Kivhost, ScriptRunsLinesAndSubstitutesVariables) {
 }
 
 TEST_F(Kivhost, HelpVersionAndARefusedActionExplainThemselves) {
-  for (const char *help : {"--help", "-h", "help"}) {
+  for (const char *help : {"--help", "-h", "help", "'/?'"}) {
     const Outcome out = Run(help);
     EXPECT_EQ(out.status, 0) << help;
     for (const char *part : {"usage: kivhost [--module PATH] COMMAND", "script [--echo] FILE",
@@ -168,8 +187,8 @@ TEST_F(Kivhost, HelpVersionAndARefusedActionExplainThemselves) {
   EXPECT_EQ(refused.out,
             "kivhost: the plug-in has no action 9 and refused it; its actions are 1 "
             "to 4 (kivhost list shows them)\n");
-  // Only control bytes are shown escaped: a backslash stays one.
-  EXPECT_EQ(Run(R"(run 2 ":memory:|SELECT 'C:\Data'|r")").out, "r = C:\\Data\\r\n");
+  // Control bytes are shown escaped, and a backslash as two: C:\new is no line break.
+  EXPECT_EQ(Run(R"(run 2 ":memory:|SELECT 'C:\new'|r")").out, "r = C:\\\\new\\r\n");
 }
 
 TEST_F(Kivhost, ScriptSkipsBomAndBlanksReadsStandardInputAndGoesOnAfterBadLines) {
@@ -178,7 +197,7 @@ TEST_F(Kivhost, ScriptSkipsBomAndBlanksReadsStandardInputAndGoesOnAfterBadLines)
                    "\tfrobnicate s.db|x|r\n"                         // a bad line
                    "9 s.db|x|r\n"                                    // an action the plug-in lacks
                    "2  s.db|SELECT count(*) FROM t|r2\n");
-  const Outcome out = Run("script --echo s.txt");
+  const Outcome out = Run("script s.txt --echo");
   EXPECT_EQ(out.status, 2);
   EXPECT_EQ(out.out,
             "> 1\ts.db|CREATE TABLE t(a)|r1\nr1 = Ok\n> frobnicate s.db|x|r\n> 9 s.db|x|r\n"

@@ -113,7 +113,8 @@ TEST_F(KivhostWin32, EngineComesOnlyFromTrustedFoldersNeverTheCurrentOne) {
             std::string::npos);
 
   // kivhost.exe with sqlite3.dll beside it: the plug-in uses that one, and kivhost answers
-  // what the Linux kivhost answers for the same script.
+  // what the Linux kivhost answers for the same script, saved as UTF-8 (in the ANSI code
+  // page, as the host holds it); /? is its help.
   fs::create_directory(folder_ / "host");
   fs::copy_file(hostFolder / "kivhost.exe", folder_ / "host" / "kivhost.exe");
   fs::copy_file(engine_, folder_ / "host" / "sqlite3.dll");
@@ -121,6 +122,8 @@ TEST_F(KivhostWin32, EngineComesOnlyFromTrustedFoldersNeverTheCurrentOne) {
   EXPECT_EQ(RunProgram(folder_ / "host" / "kivhost.exe",
                        "--module ..\\bare\\KivSQLite3.dll script script.txt", folder_ / "run"),
             Expected("script.out"));
+  EXPECT_EQ(RunProgram(folder_ / "host" / "kivhost.exe", "/?", folder_ / "run"),
+            Expected("help.out"));
 }
 
 }  // namespace
