@@ -8,8 +8,7 @@
 # - kivhost.exe needs no DLL a Windows machine lacks;
 # - the DLL has one version resource with the module's texts and VERSION;
 # - no shipped binary carries a link time stamp or the build's folders (what would make
-#   two builds of one commit differ);
-# - the zip holds README.txt for authors, with CR LF line ends, and SHA256SUMS lists it.
+#   two builds of one commit differ).
 #   scripts/check-win32-binary.sh BIN_FOLDER EXPORTS_TXT VERSION SOURCE_FOLDER
 set -eu
 bin=$1
@@ -70,10 +69,4 @@ for file in KivSQLite3.dll sqlite3.dll kivhost.exe; do
   fi
 done
 
-zip=$(ls "$build"/KivSQLite3-*-win32.zip)
-readme=$(unzip -p "$zip" KivSQLite3/README.txt)
-[ -n "$readme" ] && ! echo "$readme" | grep -qv "$(printf '\r')\$" ||
-  { echo "$zip lacks KivSQLite3/README.txt with CR LF line ends"; fail=1; }
-(cd "$build" && grep " $(basename "$zip")\$" SHA256SUMS | sha256sum --check --quiet) ||
-  { echo "SHA256SUMS does not list $zip as it is"; fail=1; }
 exit $fail

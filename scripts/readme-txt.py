@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""README.txt for authors, made from the authors' part of README.md (everything before
-"## For developers"), for Notepad: plain text without Markdown marks, tables as aligned
+"""README.txt (or CHANGELOG.txt) for authors, made from the authors' part of README.md
+(everything before "## For developers") or from CHANGELOG.md, for Notepad: plain text without Markdown marks, tables as aligned
 columns, wrapped to 80 columns, CR LF line ends, UTF-8 with a byte order mark (which
 every Notepad reads as UTF-8). Code blocks keep their lines, indented by two blanks;
 README.md keeps them short enough.
@@ -38,8 +38,9 @@ def table(rows):
     cells = [row + [""] * (columns - len(row)) for row in cells]
     widths = [max(len(row[i]) for row in cells) for i in range(columns - 1)]
     lead = sum(widths) + 2 * (columns - 1)
-    if lead > WIDTH - 24:  # too wide for columns: one entry per row
-        out = []
+    if lead > WIDTH - 24:  # too wide for columns: the headers, then one entry per row
+        out = wrap(" - ".join(cells[0]))
+        out.append("-" * min(WIDTH, max(len(line) for line in out)))
         for row in cells[1:]:
             out += wrap(" - ".join(c for c in row if c), "  ", "    ")
         return out

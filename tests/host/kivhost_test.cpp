@@ -295,6 +295,36 @@ TEST_F(Kivhost, EveryReadmeExampleGivesTheAnswerItShowsInOrder) {
   EXPECT_TRUE(test::ReadBytes(Path("apples-copy.jpg")) == test::ReadBytes(Path("apples.jpg")));
 }
 
+// The lines of `text` that start with `mark`, less the mark and blanks at their ends.
+std::string MarkedLines(const std::string &text, const std::string &mark) {
+  std::istringstream lines(text);
+  std::string out;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind(mark, 0) != 0) continue;
+    line.erase(0, mark.size());
+    out += line.erase(line.find_last_not_of(' ') + 1) + "\n";
+  }
+  return out;
+}
+
+TEST_F(Kivhost, EveryExampleScriptGivesTheAnswersItShows) {
+  std::filesystem::copy(EXAMPLES_PATH, folder_ / "examples");  // as unpacked from the zip
+  int scripts = 0;
+  for (const auto &entry : std::filesystem::directory_iterator(EXAMPLES_PATH)) {
+    if (entry.path().extension() != ".txt") continue;
+    const std::string name = "examples/" + entry.path().filename().string();
+    const Outcome out = Run("script " + name + " 2>&1");
+    EXPECT_EQ(out.status, 0) << name;
+    EXPECT_EQ(MarkedLines(out.out, ""),  // every line, less the blanks at its end
+              MarkedLines(test::ReadBytes(Path(name)), "#> "))
+        << name;
+    ++scripts;
+  }
+  EXPECT_EQ(scripts, 4);
+  EXPECT_TRUE(test::ReadBytes(Path("apple-copy.png")) ==
+              test::ReadBytes(Path("examples/apple.png")));
+}
+
 TEST(ReadmeTxt, IsPlainTextThatNotepadShowsAsWritten) {
   const std::string text = test::ReadBytes(README_TXT_PATH);
   ASSERT_EQ(text.rfind("\xEF\xBB\xBF", 0), 0u) << "UTF-8 with a byte order mark";
