@@ -23,19 +23,20 @@ frame::Answer ErrorAnswer(std::string_view message) noexcept {
 frame::Answer RunCommand(std::string_view database, const char *sql) noexcept {
   db::DbHandle db;
   const char *answer = frame::kAnswerOk;
+  // A failed open has nothing to keep. SQL that failed is not committed half done. SQL
+  // that ran is committed by the action's own "commit" (then the close sends a second
+  // one, which SQLite refuses harmlessly: both are part of the contract); when SQLite
+  // refuses it, nothing was stored, and the answer must say so.
+  db::Ending ending = db::Ending::kCommitIgnoringOutcome;
   if (!db::OpenDatabase(database, db)) {
     answer = frame::kAnswerOpenFailed;
   } else if (!db::ExecSql(db, sql)) {
     answer = frame::kAnswerCommandFailed;
-    // A transaction the script began is not committed half done by the close.
-    db::AbandonTransaction(db);
-  } else if (!db::CommitTransaction(db)) {
-    // The action's own "commit" ends a transaction the script left open (the close sends
-    // a second one, which SQLite then refuses harmlessly: both are part of the contract).
-    // When SQLite refuses it, nothing was stored, and the answer must say so.
-    answer = frame::kAnswerCommandFailed;
+    ending = db::Ending::kRollBack;
+  } else {
+    ending = db::Ending::kCommitOrRollBackThenCommit;
   }
-  db::CloseDatabase(db);
+  if (!db::CloseDatabase(db, ending)) answer = frame::kAnswerCommandFailed;
   return answer;
 }
 
@@ -43,13 +44,15 @@ frame::Answer RunQuery(std::string_view database, const char *sql) noexcept {
   db::DbHandle db;
   db::ResultTable table;
   frame::Answer answer = frame::kAnswerOpenFailed;
-  const bool opened = db::OpenDatabase(database, db);
-  if (opened) {
+  // The query's only "commit" is the close's: a transaction the script left open that
+  // SQLite refuses to commit turns the answer into SQLite's message for the refusal.
+  db::Ending ending = db::Ending::kCommitIgnoringOutcome;
+  if (db::OpenDatabase(database, db)) {
     ByteBuffer text;
+    ending = db::Ending::kCommitOrRollBack;
     if (!db::QueryTable(table, db, sql)) {
       answer = ErrorAnswer(db::LastErrorText(db));
-      // A transaction the script began is not committed half done by the close.
-      db::AbandonTransaction(db);
+      ending = db::Ending::kRollBack;  // not committed half done
     } else if (!BuildRecordSetText(table, text)) {
       answer = frame::kAnswerQueryOutOfMemory;
     } else {
@@ -57,13 +60,8 @@ frame::Answer RunQuery(std::string_view database, const char *sql) noexcept {
     }
   }
   db::ReleaseTable(table);
-  // The query's only "commit" is the close's: a transaction the script left open that
-  // SQLite refuses to commit turns the answer into SQLite's message for the refusal. A
-  // connection whose open failed refuses it too, and that is no refusal.
   ByteBuffer refusal;
-  if (!opened) {
-    db::CloseDatabase(db);
-  } else if (!db::CommitAndCloseDatabase(db, refusal)) {
+  if (!db::CloseDatabase(db, ending, &refusal)) {
     answer = refusal.empty() ? frame::Answer(frame::kAnswerQueryOutOfMemory)
                              : ErrorAnswer(refusal.view());
   }

@@ -161,7 +161,7 @@ frame::Answer RunBlobGet(std::string_view database, std::string_view tableName,
     }
   }
   db::ReleaseTable(table);
-  db::CloseDatabase(db);
+  db::CloseDatabase(db, db::Ending::kCommitIgnoringOutcome);
   platform::CloseDiscardingCreated(file, target.data());  // open only after a refusal
   return answer;
 }
@@ -190,7 +190,7 @@ frame::Answer RunBlobPut(std::string_view database, std::string_view table, std:
         break;
     }
   }
-  db::CloseDatabase(db);
+  db::CloseDatabase(db, db::Ending::kCommitIgnoringOutcome);
   return answer;
 }
 

@@ -11,6 +11,13 @@
 namespace kiv::db {
 namespace {
 
+constexpr char kCacheSizeQuery[] = "PRAGMA default_cache_size";
+constexpr char kCacheSize[] = "20000";
+constexpr char kCacheSizePragma[] = "PRAGMA default_cache_size = 20000";
+constexpr char kTempStorePragma[] = "PRAGMA temp_store = 2";
+constexpr char kCommit[] = "commit";
+constexpr char kRollback[] = "rollback";
+
 // SQLite's words for a "commit" or "rollback" with no transaction open: not a failure.
 constexpr std::string_view kNothingToCommit = "cannot commit - no transaction is active";
 constexpr std::string_view kNothingToRollBack = "cannot rollback - no transaction is active";
@@ -53,24 +60,42 @@ bool OpenDatabase(std::string_view name, DbHandle &db) noexcept {
   return opened;
 }
 
-bool CommitTransaction(DbHandle &db, ByteBuffer *refusal) noexcept {
-  if (db.connection == nullptr || ExecSql(db, kCommit)) return true;
+namespace {
+
+// Sends "rollback": ends a transaction that a script's failing SQL left open. Without
+// one, SQLite refuses it harmlessly; when SQLite cannot roll back at all, the connection
+// is closed as it is (closing rolls back).
+void RollBack(DbHandle &db) noexcept {
+  if (ExecSql(db, kRollback)) return;
+  if (LastErrorText(db) != kNothingToRollBack) CloseConnection(db);
+}
+
+// Sends "commit". True when it committed, or when SQLite refused it only because no
+// transaction was open; otherwise the transaction is rolled back, and `refusal`, when
+// given, receives SQLite's message for the refusal.
+bool CommitOrRollBack(DbHandle &db, ByteBuffer *refusal) noexcept {
+  if (ExecSql(db, kCommit)) return true;
   const std::string_view message = LastErrorText(db);
   if (message == kNothingToCommit) return true;
   if (refusal != nullptr && !refusal->Assign(message)) refusal->Clear();
-  AbandonTransaction(db);
+  RollBack(db);
   return false;
 }
 
-void CloseDatabase(DbHandle &db) noexcept {
-  if (db.connection == nullptr) return;
-  ExecSql(db, kCommit);
-  CloseConnection(db);
-}
+}  // namespace
 
-bool CommitAndCloseDatabase(DbHandle &db, ByteBuffer &refusal) noexcept {
-  const bool committed = CommitTransaction(db, &refusal);
-  if (db.connection != nullptr) CloseConnection(db);  // unless the rollback closed it
+bool CloseDatabase(DbHandle &db, Ending ending, ByteBuffer *refusal) noexcept {
+  if (db.connection == nullptr) return true;
+  bool committed = true;
+  if (ending == Ending::kRollBack) {
+    RollBack(db);
+  } else if (ending != Ending::kCommitIgnoringOutcome) {
+    committed = CommitOrRollBack(db, refusal);
+  }
+  // The close's own "commit", unless the ending's was the only one (or the connection is
+  // already closed).
+  if (db.connection != nullptr && ending != Ending::kCommitOrRollBack) ExecSql(db, kCommit);
+  if (db.connection != nullptr) CloseConnection(db);
   return committed;
 }
 
@@ -83,11 +108,6 @@ bool ExecSql(const DbHandle &db, const char *sql) noexcept {
   const int rc = engine->sqlite3_get_table(db.connection, sql, &table, &rows, &columns, nullptr);
   engine->sqlite3_free_table(table);
   return rc == SQLITE_OK;
-}
-
-void AbandonTransaction(DbHandle &db) noexcept {
-  if (db.connection == nullptr || ExecSql(db, kRollback)) return;
-  if (LastErrorText(db) != kNothingToRollBack) CloseConnection(db);
 }
 
 std::string_view LastErrorText(const DbHandle &db) noexcept {

@@ -1,5 +1,4 @@
-// OpenDatabase, CloseDatabase and CommitAndCloseDatabase: the exact SQL they send, and the
-// names they refuse.
+// OpenDatabase and CloseDatabase: the exact SQL they send, and the names they refuse.
 #include "db/database.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +25,7 @@ TEST_F(DatabaseTest, OpenStoresTheCacheSizeOnlyWhereItIsNotStoredYetAndCloseComm
     test::SqlTrace trace;
     ASSERT_TRUE(OpenDatabase(Path("a.db"), handle));
     ASSERT_NE(handle.connection, nullptr);
-    CloseDatabase(handle);
+    CloseDatabase(handle, Ending::kCommitIgnoringOutcome);
     EXPECT_EQ(handle.connection, nullptr);
     EXPECT_EQ(trace.Calls(), expected);
   }
@@ -38,10 +37,10 @@ TEST_F(DatabaseTest, FailedOpenWithAHandleStillSendsPragmasAndCloses) {
   DbHandle handle;
   EXPECT_FALSE(OpenDatabase(Path("missing/a.db"), handle));
   ASSERT_NE(handle.connection, nullptr);  // SQLite hands out a connection for the failure
-  CloseDatabase(handle);
+  CloseDatabase(handle, Ending::kCommitIgnoringOutcome);
   EXPECT_EQ(handle.connection, nullptr);
-  EXPECT_EQ(trace.Calls().size(), 5u);  // open, the read, both pragmas, commit
-  CloseDatabase(handle);                // none: nothing more is sent
+  EXPECT_EQ(trace.Calls().size(), 5u);                    // open, the read, both pragmas, commit
+  CloseDatabase(handle, Ending::kCommitIgnoringOutcome);  // none: nothing more is sent
   EXPECT_EQ(trace.Calls().size(), 5u);
 }
 
@@ -57,7 +56,7 @@ TEST_F(DatabaseTest, NameOfThreeHundredNinetyNineBytesOpensAndLongerIsRefused) {
   ASSERT_EQ(path.size(), 399u);
   DbHandle handle;
   EXPECT_TRUE(OpenDatabase(path, handle));
-  CloseDatabase(handle);
+  CloseDatabase(handle, Ending::kCommitIgnoringOutcome);
   EXPECT_TRUE(test::Exists(path));
 
   test::SqlTrace trace;
@@ -72,19 +71,18 @@ TEST_F(DatabaseTest, EmptyNameOpensAPrivateTemporaryDatabase) {
   DbHandle handle;
   ASSERT_TRUE(OpenDatabase("", handle));
   EXPECT_TRUE(ExecSql(handle, "CREATE TABLE t(a)"));
-  CloseDatabase(handle);
+  CloseDatabase(handle, Ending::kCommitIgnoringOutcome);
 }
 
-TEST_F(DatabaseTest, OpenTransactionIsCommittedByCloseAndRolledBackWhenAbandoned) {
+TEST_F(DatabaseTest, OpenTransactionIsCommittedByCloseAndRolledBackWhenTheEndingSaysSo) {
   test::Exec(Path("a.db"), "CREATE TABLE t(a)");
   DbHandle handle;
   ASSERT_TRUE(OpenDatabase(Path("a.db"), handle));
   ASSERT_TRUE(ExecSql(handle, "BEGIN; INSERT INTO t VALUES(1)"));
-  CloseDatabase(handle);
+  CloseDatabase(handle, Ending::kCommitIgnoringOutcome);
   ASSERT_TRUE(OpenDatabase(Path("a.db"), handle));
   ASSERT_TRUE(ExecSql(handle, "BEGIN; INSERT INTO t VALUES(2)"));
-  AbandonTransaction(handle);
-  CloseDatabase(handle);
+  CloseDatabase(handle, Ending::kRollBack);
   EXPECT_EQ(test::Scalar(Path("a.db"), "SELECT group_concat(a) FROM t"), "1");
 }
 

@@ -22,7 +22,7 @@ class ResultTableTest : public test::TestFolder {
   }
   void TearDown() override {
     ReleaseTable(table_);
-    CloseDatabase(handle_);
+    CloseDatabase(handle_, Ending::kCommitIgnoringOutcome);
     TestFolder::TearDown();
   }
 
