@@ -5,7 +5,6 @@
 // the actions themselves.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -101,27 +100,25 @@ bool SplitFields(std::string_view text, ByteBuffer &copy, std::string_view *fiel
 // that ends it with a NUL. When memory for that copy is short, nothing is handed back.
 void HandBack(std::string_view name, const char *answer) noexcept;
 
-// One action function: fields 1..N of `params` go to `work`, which does the action's
-// work (open, work, release, close) and returns its answer; the answer then goes to the
-// variable named by field N. A cut text (FindAnswerTarget) runs nothing: `cut` goes to
-// the variable the author meant. When memory for the parameter text runs out,
-// `noMemory` is the answer. Returns the empty text (null), as every action function does.
-template <std::size_t N, typename Work>
-const char *RunActionFrame(const char *params, bool sqlField, const char *noMemory, const char *cut,
-                           Work work) noexcept {
-  const ParamText text = ReadParamText(params);
-  const AnswerTarget target = FindAnswerTarget(text, N, sqlField);
-  ByteBuffer copy;
-  std::array<std::string_view, N> fields;
-  if (target.cut) {
-    HandBack(target.variable, cut);
-  } else if (!SplitFields(text.text, copy, fields.data(), N)) {
-    HandBack(target.variable, noMemory);
-  } else {
-    const Answer answer = work(fields);
-    SetHostVariable(fields[N - 1].data(), answer.c_str());
-  }
-  return nullptr;
-}
+// The most fields an action reads.
+inline constexpr std::size_t kMostFields = 6;
+
+// What the frame needs to know of an action: its fields, and its answers for a text
+// that never reaches its work.
+struct ActionFrame {
+  std::size_t fieldCount;  // fields 1..fieldCount are read; the last names the variable
+  bool sqlField;           // field 2 is SQL: a quote it ends inside cuts the text
+  const char *noMemory;    // the answer when memory for the parameter text runs out
+  const char *cut;         // the answer for a cut text (FindAnswerTarget), which runs nothing
+  // The action's work (open, work, release, close) on fields 1..fieldCount, each
+  // zero-terminated; returns the answer.
+  Answer (*work)(const std::string_view *fields) noexcept;
+};
+
+// One action function: the fields of `params` go to the action's work, and its answer
+// then goes to the variable that the last field names, exactly once, after the work has
+// closed its database; a cut text, or one that cannot be copied, gets the action's own
+// answer for that instead. Returns the empty text (null), as every action function does.
+const char *RunActionFrame(const char *params, const ActionFrame &action) noexcept;
 
 }  // namespace kiv::frame

@@ -1,6 +1,7 @@
 // kivhost's commands: list, info, run and script, over the host record.
 #include "host/kivhost_commands.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -16,7 +17,7 @@
 
 namespace kiv::host {
 
-const char kHelp[] =
+const char kHelpTemplate[] =
     "kivhost: a command-line host for the KivSQLite3 plug-in. It loads the plug-in as the\n"
     "authoring host does and runs its actions, so that SQL can be tried outside the host.\n"
     "\n"
@@ -47,12 +48,7 @@ const char kHelp[] =
     "\n"
     "ACTION is a number or an action name (any letter case); PARAMETERS is one text of\n"
     "fields separated by |, in the order of the action's template:\n"
-    "  1  QX_SqLite_cmd       [Database]|[SQL_String]|return_variable\n"
-    "  2  QX_SqLite_Select    [Database]|[SQL_String]|return_variable\n"
-    "  3  QX_SqLite_BLOB_Get  "
-    "[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|return_variable\n"
-    "  4  QX_SqLite_BLOB_Put  "
-    "[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable\n"
+    "%ACTIONS%"
     "The field return_variable names the variable that receives the answer; fields after\n"
     "it may only be empty or blank. \"(no variable) = Ok\" means that field was empty: a\n"
     "script would see no answer. A | inside a field (SQL's | and ||, a | in a quoted\n"
@@ -202,6 +198,26 @@ std::string ActionList() {
             std::to_string(a.count) + "\t" + EscapeForDisplay(a.hint) + "\n";
   }
   return list;
+}
+
+std::string HelpText() {
+  // The templates as the plug-in registers them: the hint's second line is the action's
+  // name and its template in double quotes.
+  std::size_t width = 0;
+  for (const RegisteredAction &a : TheHostRecord().actions) width = std::max(width, a.name.size());
+  std::string actions;
+  for (const RegisteredAction &a : TheHostRecord().actions) {
+    const std::size_t open = a.hint.find('"');
+    const std::size_t close = a.hint.rfind('"');
+    const std::string parameters =
+        open < close ? a.hint.substr(open + 1, close - open - 1) : std::string("?");
+    actions += "  " + std::to_string(a.number) + "  " + a.name +
+               std::string(width - a.name.size() + 2, ' ') + parameters + "\n";
+  }
+  if (actions.empty())
+    actions = "  (the plug-in could not be loaded, so its actions are not known)\n";
+  std::string help = kHelpTemplate;
+  return help.replace(help.find("%ACTIONS%"), 9, actions);
 }
 
 int ListActions() {

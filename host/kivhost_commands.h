@@ -17,8 +17,9 @@ struct RunOptions {
   bool echo = false;  // script: show each line before its answers
 };
 
-// What `kivhost help` prints: the commands, the four action templates, the exit codes.
-extern const char kHelp[];
+// What `kivhost help` prints: the commands, the templates of the actions registered so
+// far (as the plug-in registers them), the exit codes.
+std::string HelpText();
 
 // Registers the host's callbacks with the module (the module announces its actions).
 void RegisterHost(const ModuleApi &api);

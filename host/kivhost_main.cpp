@@ -33,8 +33,10 @@ int main(int argc, char **argv) {
   }
   if (arg >= argc) return Usage("no command given");
   const std::string command = argv[arg++];
-  if (IsHelp(command)) {
-    Print(stdout, kHelp);
+  if (IsHelp(command)) {  // with the plug-in's own templates, when it loads
+    ModuleApi api;
+    if (!modulePath.empty() && LoadModuleApi(modulePath, api, nullptr)) RegisterHost(api);
+    Print(stdout, HelpText());
     return 0;
   }
   if (command != "list" && command != "info" && command != "run" && command != "script" &&

@@ -1,5 +1,6 @@
-// ActionTable: the four actions as the host sees them. Registration, qvEditAction and
-// qvExecAction all read this one constant table; exports.cpp defines it beside the
+// ActionTable: the whole description of each of the four actions, as the host sees it
+// and as the frame runs it. Registration, qvEditAction, qvExecAction and the four
+// action functions all read this one constant table; exports.cpp defines it beside the
 // exports it points to.
 #pragma once
 
@@ -7,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "frame/frame.h"
 #include "kivsqlite3.h"
 
 namespace kiv::plugin {
@@ -18,7 +20,8 @@ struct ActionRow {
   const char *name;               // what scripts write
   const char *description;        // first line of the hint
   const char *parameterTemplate;  // the "|"-separated fields of the one parameter
-  ActionFn function;              // the exported action function
+  ActionFn function;              // the exported action function, which runs `frame`
+  frame::ActionFrame frame;       // field count, SQL field, answers, the work itself
 };
 
 inline constexpr char kParameterType[] = "ACTIONPARAM_ALPHA";

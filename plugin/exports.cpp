@@ -16,9 +16,11 @@
 namespace kiv::plugin {
 namespace {
 
-constexpr char kTitle[] = "KivSQLite 3 1.0";
-constexpr char kAuthor[] = "KivSQLite3 developers";
-constexpr char kDescription[] = "Sqlite Database Handler";
+// The identity texts, from the build (CMakeLists.txt), which gives the version resource
+// the same ones.
+constexpr char kTitle[] = KIV_TITLE;
+constexpr char kAuthor[] = KIV_AUTHOR;
+constexpr char kDescription[] = KIV_DESCRIPTION;
 constexpr char kSqlTemplate[] = "[Database]|[SQL_String]|return_variable";
 
 // A copy of `text` in `out`, zero-terminated; `text` is one of the table's constants.
@@ -86,47 +88,75 @@ std::size_t BuildHint(const ActionRow &row, char (&out)[kHintRoom]) noexcept {
 using namespace kiv;
 using plugin::ActionRow;
 
-// --- The four action functions: the frame around a plain function of actions/ or blob/.
+// --- The four action functions: each runs its row of the table.
+
+namespace kiv::plugin {
+namespace {
+
+const char *RunRow(std::size_t index, const char *params) noexcept {
+  return frame::RunActionFrame(params, ActionTable[index].frame);
+}
+
+frame::Answer Command(const std::string_view *field) noexcept {
+  return actions::RunCommand(field[0], field[1].data());
+}
+
+frame::Answer Query(const std::string_view *field) noexcept {
+  return actions::RunQuery(field[0], field[1].data());
+}
+
+frame::Answer BlobGet(const std::string_view *field) noexcept {
+  return blob::RunBlobGet(field[0], field[1], field[2], field[3], field[4]);
+}
+
+frame::Answer BlobPut(const std::string_view *field) noexcept {
+  return blob::RunBlobPut(field[0], field[1], field[2], field[3], field[4]);
+}
+
+}  // namespace
+}  // namespace kiv::plugin
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_CMD(const char *params) {
-  return frame::RunActionFrame<3>(
-      params, true, frame::kAnswerCommandFailed, frame::kAnswerCommandFailed,
-      [](const auto &field) { return actions::RunCommand(field[0], field[1].data()); });
+  return plugin::RunRow(0, params);
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_SELECT(const char *params) {
-  return frame::RunActionFrame<3>(
-      params, true, frame::kAnswerQueryOutOfMemory, frame::kAnswerQueryCut,
-      [](const auto &field) { return actions::RunQuery(field[0], field[1].data()); });
+  return plugin::RunRow(1, params);
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_GET(const char *params) {
-  return frame::RunActionFrame<6>(params, false, frame::kAnswerBlobSelectFailed,
-                                  frame::kAnswerBlobSelectFailed, [](const auto &field) {
-                                    return blob::RunBlobGet(field[0], field[1], field[2], field[3],
-                                                            field[4]);
-                                  });
+  return plugin::RunRow(2, params);
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_PUT(const char *params) {
-  return frame::RunActionFrame<6>(params, false, frame::kAnswerBlobUpdateFailed,
-                                  frame::kAnswerBlobUpdateFailed, [](const auto &field) {
-                                    return blob::RunBlobPut(field[0], field[1], field[2], field[3],
-                                                            field[4]);
-                                  });
+  return plugin::RunRow(3, params);
 }
 
 const std::array<ActionRow, 4> plugin::ActionTable = {{
-    {1, "QX_SqLite_cmd", "Execute SQL command WITHOUT Recordet ( Returns Ok or Error)",
-     plugin::kSqlTemplate, &QX_SQLITE_CMD},
-    {2, "QX_SqLite_Select", "Execute SQL command WITH Recordet", plugin::kSqlTemplate,
-     &QX_SQLITE_SELECT},
-    {3, "QX_SqLite_BLOB_Get", "GET Binary Data from a BLOB Field ( Returns Ok or Error)",
+    {1,
+     "QX_SqLite_cmd",
+     "Execute SQL command WITHOUT Recordet ( Returns Ok or Error)",
+     plugin::kSqlTemplate,
+     &QX_SQLITE_CMD,
+     {3, true, frame::kAnswerCommandFailed, frame::kAnswerCommandFailed, &plugin::Command}},
+    {2,
+     "QX_SqLite_Select",
+     "Execute SQL command WITH Recordet",
+     plugin::kSqlTemplate,
+     &QX_SQLITE_SELECT,
+     {3, true, frame::kAnswerQueryOutOfMemory, frame::kAnswerQueryCut, &plugin::Query}},
+    {3,
+     "QX_SqLite_BLOB_Get",
+     "GET Binary Data from a BLOB Field ( Returns Ok or Error)",
      "[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|return_variable",
-     &QX_SQLITE_BLOB_GET},
-    {4, "QX_SqLite_BLOB_Put", "PUT Binary Data into a BLOB Field ( Returns Ok or Error)",
+     &QX_SQLITE_BLOB_GET,
+     {6, false, frame::kAnswerBlobSelectFailed, frame::kAnswerBlobSelectFailed, &plugin::BlobGet}},
+    {4,
+     "QX_SqLite_BLOB_Put",
+     "PUT Binary Data into a BLOB Field ( Returns Ok or Error)",
      "[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable",
-     &QX_SQLITE_BLOB_PUT},
+     &QX_SQLITE_BLOB_PUT,
+     {6, false, frame::kAnswerBlobUpdateFailed, frame::kAnswerBlobUpdateFailed, &plugin::BlobPut}},
 }};
 
 // --- The seven host exports.
