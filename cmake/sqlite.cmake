@@ -46,10 +46,7 @@ add_library(kiv_sqlite3_headers INTERFACE)
 if(KIV_ENGINE_FROM)
   set(KIV_SQLITE_DIR ${KIV_ENGINE_FROM}/_deps/sqlite)
   set(from ${KIV_ENGINE_FROM}/bin)
-  if(NOT EXISTS ${from}/libsqlite3.so OR NOT EXISTS ${from}/sqlite3)
-    message(FATAL_ERROR "KIV_ENGINE_FROM: ${from} lacks libsqlite3.so or the sqlite3 shell; "
-                        "build that folder first (make build)")
-  endif()
+  kiv_native_first(${from} FILES libsqlite3.so sqlite3 TARGETS sqlite3 sqlite3_shell)
   # Copied beside the module, which finds it through its run path ($ORIGIN).
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/libsqlite3.so
     COMMAND ${CMAKE_COMMAND} -E copy ${from}/libsqlite3.so ${CMAKE_BINARY_DIR}/bin/libsqlite3.so

@@ -16,10 +16,10 @@ fail=0
   { echo "SHA256SUMS does not list $zip as it is"; fail=1; }
 unzip -q "$zip" -d "$folder"
 cd "$folder"
-expected="CHANGELOG.txt KivSQLite3.dll LICENSE.txt README.txt examples/apple.png
-examples/catalogue.txt examples/first-session.txt examples/highscores.txt examples/pear.png
-examples/settings.txt kivhost.exe sqlite3.dll"
-if [ "$(find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')" != "$(echo $expected) " ]; then
+expected="CHANGELOG.txt KivSQLite3.dll LICENSE.txt README.txt examples/apple.png \
+examples/catalogue.txt examples/first-session.txt examples/highscores.txt examples/pear.png \
+examples/settings.txt kivhost.exe sqlite3.dll "
+if [ "$(find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')" != "$expected" ]; then
   echo "the zip holds other files than its guide names:"; find . -type f; fail=1
 fi
 for text in README.txt CHANGELOG.txt LICENSE.txt examples/*.txt; do

@@ -10,4 +10,4 @@ trap '"$here/setup-wine.sh" --stop; rm -rf "$work"' EXIT
 mkdir -p "$work/plug"
 cp "$win/KivSQLite3.dll" "$win/sqlite3.dll" "$win/kiv_win32_limits.exe" "$work/plug/"
 cd "$work"
-"$here/run-in-wine.sh" "$work/plug/kiv_win32_limits.exe" "Z:$(echo "$work/plug/KivSQLite3.dll" | tr '/' '\\')" | tr -d '\r'
+"$here/run-in-wine.sh" "$work/plug/kiv_win32_limits.exe" "Z:$(echo "$work/plug/KivSQLite3.dll" | tr / '\134')" | tr -d '\r'

@@ -15,7 +15,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/host" "$work/plug" "$work/run" "$work/expected"
 cp "$win/kiv_win32_tests.exe" "$win/kivhost.exe" "$work/host/"
 cp "$win/KivSQLite3.dll" "$win/sqlite3.dll" "$work/plug/"
-windows() { echo "Z:$1" | tr '/' '\\'; }
+windows() { echo "Z:$1" | tr / '\134'; }  # \134: the backslash
 
 # What kivhost.exe must show as the Linux kivhost does: its list, and the answers of a
 # script (the test program runs the script with a kivhost.exe of its own). kivhost.exe
