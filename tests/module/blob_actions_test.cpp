@@ -26,9 +26,10 @@ class BlobActions : public test::TestFolder {
   void SetUp() override {
     TestFolder::SetUp();
     db_ = Path("b.db");
-    test::Exec(db_,
-               "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB, note TEXT);"
-               "INSERT INTO pics VALUES(1, x'CAFE', 'n'); INSERT INTO pics VALUES(5, NULL, NULL);");
+    test::RunSql(
+        db_,
+        "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB, note TEXT);"
+        "INSERT INTO pics VALUES(1, x'CAFE', 'n'); INSERT INTO pics VALUES(5, NULL, NULL);");
   }
   std::string Put(const std::string &rowId, const std::string &source,
                   const std::string &table = "pics", const std::string &column = "img") {
@@ -88,10 +89,10 @@ TEST_F(BlobActions, GetCreatesAMissingFileAndCutsALongerOne) {
 }
 
 TEST_F(BlobActions, GetWritesNonBlobValuesAsTheirBytes) {
-  test::Exec(db_,
-             "INSERT INTO pics VALUES(7, 'it''s text', NULL);"
-             "INSERT INTO pics VALUES(8, 42, NULL); INSERT INTO pics VALUES(9, -2.5, NULL);"
-             "INSERT INTO pics VALUES(10, 'a' || char(0) || 'b', NULL)");
+  test::RunSql(db_,
+               "INSERT INTO pics VALUES(7, 'it''s text', NULL);"
+               "INSERT INTO pics VALUES(8, 42, NULL); INSERT INTO pics VALUES(9, -2.5, NULL);"
+               "INSERT INTO pics VALUES(10, 'a' || char(0) || 'b', NULL)");
   const std::pair<int, std::string> cases[] = {
       {7, "it's text"}, {8, "42"}, {9, "-2.5"}, {5, ""} /* NULL */, {99, ""} /* no row */};
   for (const auto &[id, bytes] : cases) {
@@ -104,9 +105,10 @@ TEST_F(BlobActions, GetWritesNonBlobValuesAsTheirBytes) {
 }
 
 TEST_F(BlobActions, RowIdsAreReadAsNumbers) {
-  test::Exec(db_,
-             "INSERT INTO pics VALUES(4294967296, x'01', NULL);"
-             "INSERT INTO pics VALUES(-4, x'02', NULL); INSERT INTO pics VALUES(16, x'03', NULL)");
+  test::RunSql(
+      db_,
+      "INSERT INTO pics VALUES(4294967296, x'01', NULL);"
+      "INSERT INTO pics VALUES(-4, x'02', NULL); INSERT INTO pics VALUES(16, x'03', NULL)");
   const std::pair<std::string, std::string> cases[] = {
       {"4294967296", "\x01"}, {"-4", "\x02"}, {"&H10", "\x03"}, {" 1 ", "\xCA\xFE"},
       {"1.4", "\xCA\xFE"},    {"abc", ""},    {"", ""}};
@@ -176,30 +178,9 @@ int LocksHeldHere() {
 }
 
 TEST_F(BlobActions, TheDatabasesOwnFilesAreRefusedUnderAnyNameAndItsLocksSurvive) {
-  // WAL mode, with 50 committed rows not yet checkpointed, and a reader in this process
-  // that holds SQLite's locks on the database and its -shm file.
-  test::Exec(db_, "PRAGMA journal_mode = WAL; PRAGMA default_cache_size = 20000");
-  const std::string before = test::ReadBytes(db_);  // read before any lock: reading drops them
-  test::Connection reader(db_);
-  ASSERT_TRUE(reader.Exec("BEGIN; SELECT count(*) FROM pics"));
-  test::Exec(db_,
-             "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 50) "
-             "INSERT INTO pics(note) SELECT n FROM c");
-  std::filesystem::create_symlink(db_, Path("link.db"));
-  std::filesystem::create_hard_link(db_, Path("hard.db"));
-  std::filesystem::create_symlink(db_ + "-wal", Path("wal-link"));
-  const int locks = LocksHeldHere();
-  ASSERT_GT(locks, 0);
-  for (const std::string &name :
-       {db_, Path("link.db"), Path("hard.db"), folder_.string() + "/./b.db", db_ + "-wal",
-        db_ + "-shm", Path("wal-link"), db_ + "-journal" /* not there: where SQLite makes it */}) {
-    EXPECT_EQ(Get("1", name), "Error: unable to write file") << name;
-    EXPECT_EQ(Put("1", name), "Error: unable to read file") << name;
-    EXPECT_EQ(LocksHeldHere(), locks) << "a lock was dropped by the action on " << name;
-  }
-  EXPECT_FALSE(test::Exists(db_ + "-journal"));
   // The folder reached by a second path (a bind mount, in a mount namespace of a child's
-  // own): where SQLite would make the journal is refused before anything is created.
+  // own, forked while no connection is open): where SQLite would make the journal is
+  // refused before anything is created.
   std::filesystem::create_directory(Path("again"));
   const pid_t child = fork();
   if (child == 0) {
@@ -214,6 +195,28 @@ TEST_F(BlobActions, TheDatabasesOwnFilesAreRefusedUnderAnyNameAndItsLocksSurvive
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WEXITSTATUS(status) != 1) << "the journal's place was not recognised";
+  EXPECT_FALSE(test::Exists(db_ + "-journal"));
+  // WAL mode, with 50 committed rows not yet checkpointed, and a reader in this process
+  // that holds SQLite's locks on the database and its -shm file.
+  test::RunSql(db_, "PRAGMA journal_mode = WAL; PRAGMA default_cache_size = 20000");
+  const std::string before = test::ReadBytes(db_);  // read before any lock: reading drops them
+  test::Connection reader(db_);
+  ASSERT_TRUE(reader.Exec("BEGIN; SELECT count(*) FROM pics"));
+  test::RunSql(db_,
+               "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < 50) "
+               "INSERT INTO pics(note) SELECT n FROM c");
+  std::filesystem::create_symlink(db_, Path("link.db"));
+  std::filesystem::create_hard_link(db_, Path("hard.db"));
+  std::filesystem::create_symlink(db_ + "-wal", Path("wal-link"));
+  const int locks = LocksHeldHere();
+  ASSERT_GT(locks, 0);
+  for (const std::string &name :
+       {db_, Path("link.db"), Path("hard.db"), folder_.string() + "/./b.db", db_ + "-wal",
+        db_ + "-shm", Path("wal-link"), db_ + "-journal" /* not there: where SQLite makes it */}) {
+    EXPECT_EQ(Get("1", name), "Error: unable to write file") << name;
+    EXPECT_EQ(Put("1", name), "Error: unable to read file") << name;
+    EXPECT_EQ(LocksHeldHere(), locks) << "a lock was dropped by the action on " << name;
+  }
   EXPECT_FALSE(test::Exists(db_ + "-journal"));
   ASSERT_TRUE(reader.Exec("COMMIT"));
   EXPECT_EQ(test::Scalar(db_, "SELECT count(*) FROM pics"), "52");
@@ -247,7 +250,7 @@ TEST_F(BlobActions, PutToAMissingRowOrLockedDatabase) {
 }
 
 TEST_F(BlobActions, BlanksAroundNamesStayInsideTheBrackets) {
-  test::Exec(db_, "CREATE TABLE [ spaced ]([ c ] BLOB); INSERT INTO [ spaced ] VALUES(NULL)");
+  test::RunSql(db_, "CREATE TABLE [ spaced ]([ c ] BLOB); INSERT INTO [ spaced ] VALUES(NULL)");
   test::WriteBytes(Path("in"), "abc");
   EXPECT_EQ(Put("1", Path("in"), " spaced ", " c "), kOk);
   EXPECT_EQ(test::Scalar(db_, "SELECT [ c ] FROM [ spaced ]"), "abc");

@@ -26,7 +26,7 @@ throwing=$(echo "$undefined" | grep -E '^_Zn[wa]|__throw_|__cxa_throw|__cxa_allo
 if [ -n "$throwing" ]; then
   echo "the module calls C++ library functions that throw:"; echo "$throwing"; fail=1
 fi
-relative=$(cd "$root" && grep -n '#include "\.\.' base/* platform/* frame/* db/* actions/* blob/* plugin/* || true)
+relative=$(cd "$root" && { grep -n '#include "\.\.' base/* platform/* frame/* db/* actions/* blob/* plugin/* || true; })
 if [ -n "$relative" ]; then
   echo "relative includes bypass the layer folders:"; echo "$relative"; fail=1
 fi

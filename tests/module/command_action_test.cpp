@@ -39,22 +39,22 @@ TEST_F(CommandAction, SeveralStatementsRunInOrderAndAQueryIsJustRun) {
 }
 
 TEST_F(CommandAction, TransactionLeftOpenBySucceedingSqlIsCommitted) {
-  test::Exec(Path("a.db"), "CREATE TABLE t(a)");
+  test::RunSql(Path("a.db"), "CREATE TABLE t(a)");
   EXPECT_EQ(Run("a.db", "BEGIN; INSERT INTO t VALUES(1);"), kOk);
   EXPECT_EQ(Rows("SELECT group_concat(a) FROM t"), "1");
 }
 
 TEST_F(CommandAction, FailureInsideTheScriptsTransactionLeavesNothingBehind) {
-  test::Exec(Path("a.db"), "CREATE TABLE t(a); INSERT INTO t VALUES(1)");
+  test::RunSql(Path("a.db"), "CREATE TABLE t(a); INSERT INTO t VALUES(1)");
   EXPECT_EQ(Run("a.db", "BEGIN; INSERT INTO t VALUES(2); INSERT INTO nosuch VALUES(3)"), kFailed);
   EXPECT_EQ(Rows("SELECT group_concat(a) FROM t"), "1");
   EXPECT_EQ(test::IntegrityCheck(Path("a.db")), "ok");
 }
 
 TEST_F(CommandAction, CommitSqliteRefusesIsAnErrorAndKeepsNothingOfTheTransaction) {
-  test::Exec(Path("a.db"),
-             "CREATE TABLE t(a); CREATE TABLE parent(id INTEGER PRIMARY KEY);"
-             "CREATE TABLE child(p REFERENCES parent(id) DEFERRABLE INITIALLY DEFERRED)");
+  test::RunSql(Path("a.db"),
+               "CREATE TABLE t(a); CREATE TABLE parent(id INTEGER PRIMARY KEY);"
+               "CREATE TABLE child(p REFERENCES parent(id) DEFERRABLE INITIALLY DEFERRED)");
   {
     test::Connection reader(Path("a.db"));  // holds a read transaction: no commit can finish
     ASSERT_TRUE(reader.Exec("BEGIN; SELECT count(*) FROM t"));
@@ -76,7 +76,7 @@ TEST_F(CommandAction, CommitSqliteRefusesIsAnErrorAndKeepsNothingOfTheTransactio
 }
 
 TEST_F(CommandAction, StatementsBeforeAFailureOutsideATransactionKeepTheirEffect) {
-  test::Exec(Path("a.db"), "CREATE TABLE t(a UNIQUE)");
+  test::RunSql(Path("a.db"), "CREATE TABLE t(a UNIQUE)");
   EXPECT_EQ(Run("a.db", "INSERT INTO t VALUES(1); INSERT INTO t VALUES(1)"), kFailed);
   EXPECT_EQ(Run("a.db", "BEGIN; INSERT INTO t VALUES(5); COMMIT; INSERT INTO t VALUES(1)"),
             kFailed);
@@ -100,7 +100,7 @@ TEST_F(CommandAction, FileThatIsNotADatabaseFailsAndKeepsItsBytes) {
 }
 
 TEST_F(CommandAction, LockedDatabaseAnswersAtOnceAndChangesNothing) {
-  test::Exec(Path("a.db"), "CREATE TABLE t(a)");
+  test::RunSql(Path("a.db"), "CREATE TABLE t(a)");
   test::Connection other(Path("a.db"));
   ASSERT_TRUE(other.Exec("BEGIN IMMEDIATE; INSERT INTO t VALUES(7)"));
   const auto start = std::chrono::steady_clock::now();

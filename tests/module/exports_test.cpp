@@ -81,7 +81,7 @@ TEST_F(ExecAction, UnknownNumbersReturnZeroAndHandNothingBack) {
   test::Module();
   for (int n : {0, 5, -1, 9}) {
     test::ForgetSets();
-    EXPECT_EQ(test::Exec(n, Path("x.db") + "|CREATE TABLE t(a)|res"), 0);
+    EXPECT_EQ(test::RunAction(n, Path("x.db") + "|CREATE TABLE t(a)|res"), 0);
     EXPECT_TRUE(TheHostRecord().sets.empty());
   }
   EXPECT_FALSE(test::Exists(Path("x.db")));
@@ -90,7 +90,7 @@ TEST_F(ExecAction, UnknownNumbersReturnZeroAndHandNothingBack) {
 TEST_F(ExecAction, EveryActionHandsBackExactlyOnceEvenForEmptyText) {
   for (int n : {1, 2, 3, 4}) {
     test::ForgetSets();
-    EXPECT_EQ(test::Exec(n, ""), 1);
+    EXPECT_EQ(test::RunAction(n, ""), 1);
     ASSERT_EQ(TheHostRecord().sets.size(), 1u) << n;
     EXPECT_FALSE(TheHostRecord().sets[0].name.has_value()) << "a null name for a missing field";
     test::ForgetSets();
@@ -102,11 +102,11 @@ TEST_F(ExecAction, EveryActionHandsBackExactlyOnceEvenForEmptyText) {
 
 TEST_F(ExecAction, AnswerGoesToTheLastFieldOfTheTemplate) {
   test::ForgetSets();
-  test::Exec(3, Path("d") + "|t|c|1|" + Path("f") + "|six| \t");  // blank fields after it
+  test::RunAction(3, Path("d") + "|t|c|1|" + Path("f") + "|six| \t");  // blank fields after it
   ASSERT_EQ(TheHostRecord().sets.size(), 1u);
   EXPECT_EQ(TheHostRecord().sets[0].name, "six");
   test::ForgetSets();
-  test::Exec(1, Path("a.db") + "|SELECT 1|res|");
+  test::RunAction(1, Path("a.db") + "|SELECT 1|res|");
   EXPECT_EQ(TheHostRecord().sets[0].name, "res");
   EXPECT_EQ(TheHostRecord().sets[0].value, "Ok");
 }
@@ -123,7 +123,7 @@ TEST_F(ExecAction, TextCutByABarInsideAFieldRunsNothingAndAnswersTheVariableMean
       {"4|" + db + "|t|c|1|" + Path("f") + "|x|r", "BLOB Update Error"}};
   for (const auto &[text, answer] : cut) {
     test::ForgetSets();
-    test::Exec(text[0] - '0', text.substr(2));
+    test::RunAction(text[0] - '0', text.substr(2));
     ASSERT_EQ(TheHostRecord().sets.size(), 1u) << text;
     EXPECT_EQ(TheHostRecord().sets[0].name.value_or("").substr(0, 1), "r") << text;
     EXPECT_EQ(TheHostRecord().sets[0].value, answer) << text;

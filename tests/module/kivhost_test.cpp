@@ -72,9 +72,9 @@ TEST_F(Kivhost, InfoShowsTheIdentityTextsTheModuleAndItsEngine) {
 }
 
 TEST_F(Kivhost, RunPrintsVariablesAndRawWritesTheBytes) {
-  test::Exec(Path("test.db"),
-             "CREATE TABLE t(id, name, note); INSERT INTO t VALUES(1, 'ab', NULL);"
-             "INSERT INTO t VALUES(2, 'p|q', ''); INSERT INTO t VALUES(3, NULL, 'x')");
+  test::RunSql(Path("test.db"),
+               "CREATE TABLE t(id, name, note); INSERT INTO t VALUES(1, 'ab', NULL);"
+               "INSERT INTO t VALUES(2, 'p|q', ''); INSERT INTO t VALUES(3, NULL, 'x')");
   const std::string params =
       "'" + Path("test.db") + "|SELECT id, name, note FROM t ORDER BY id|res'";
   EXPECT_EQ(Run("run 2 " + params).out, "res = 1|ab|\\r2|p|q|\\r3||x\\r\n");
@@ -90,7 +90,7 @@ TEST_F(Kivhost, RunPrintsVariablesAndRawWritesTheBytes) {
 }
 
 TEST_F(Kivhost, RepeatRunsTheActionManyTimesAndShowsTheLast) {
-  test::Exec(Path("r.db"), "CREATE TABLE t(a)");
+  test::RunSql(Path("r.db"), "CREATE TABLE t(a)");
   const Outcome out = Run("run --repeat 25 1 '" + Path("r.db") + "|INSERT INTO t VALUES(1)|res'");
   EXPECT_EQ(out.status, 0);
   EXPECT_EQ(out.out, "res = Ok\n");

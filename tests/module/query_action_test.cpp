@@ -20,11 +20,11 @@ class QueryAction : public test::TestFolder {
  protected:
   void SetUp() override {
     TestFolder::SetUp();
-    test::Exec(Path("test.db"),
-               "CREATE TABLE t(id INTEGER, name TEXT, note TEXT);"
-               "INSERT INTO t VALUES(1, 'ab', NULL);"
-               "INSERT INTO t VALUES(2, 'p|q', '');"
-               "INSERT INTO t VALUES(3, NULL, 'x');");
+    test::RunSql(Path("test.db"),
+                 "CREATE TABLE t(id INTEGER, name TEXT, note TEXT);"
+                 "INSERT INTO t VALUES(1, 'ab', NULL);"
+                 "INSERT INTO t VALUES(2, 'p|q', '');"
+                 "INSERT INTO t VALUES(3, NULL, 'x');");
   }
   std::string Query(const std::string &sql, const std::string &db = "test.db") {
     return test::Answer(2, Path(db) + "|" + sql + "|res");
@@ -71,7 +71,7 @@ TEST_F(QueryAction, StatementsWithoutRowsRunAndGiveNothing) {
 }
 
 TEST_F(QueryAction, RecordSetEqualsTheShellsListOutput) {
-  test::Exec(
+  test::RunSql(
       Path("test.db"),
       "CREATE TABLE v(i INTEGER, r REAL, s TEXT, b BLOB);"
       "INSERT INTO v VALUES(-9223372036854775808, 0.1, 'a|b', x'00414243');"
@@ -114,7 +114,7 @@ TEST_F(QueryAction, NotADatabaseAnswersSqlitesMessage) {
 }
 
 TEST_F(QueryAction, QueryOfAFileThatHoldsTheCacheSizeWritesNothing) {
-  test::Exec(Path("test.db"), "PRAGMA default_cache_size = 20000");
+  test::RunSql(Path("test.db"), "PRAGMA default_cache_size = 20000");
   const std::string before = test::ReadBytes(Path("test.db"));
   struct stat old {};
   ASSERT_EQ(stat(Path("test.db").c_str(), &old), 0);

@@ -27,7 +27,7 @@ const host::ModuleApi &Module() {
   return api;
 }
 
-int Exec(int action, const std::string &params) {
+int RunAction(int action, const std::string &params) {
   const char *text = params.c_str();
   return Module().qvExecAction(action, &text);
 }
@@ -35,7 +35,7 @@ int Exec(int action, const std::string &params) {
 std::string Answer(int action, const std::string &params) {
   Module();
   ForgetSets();
-  EXPECT_EQ(Exec(action, params), 1);
+  EXPECT_EQ(RunAction(action, params), 1);
   const auto &sets = host::TheHostRecord().sets;
   EXPECT_EQ(sets.size(), 1u) << "hand-backs for " << params;
   return sets.empty() ? std::string("(no hand-back)") : sets.back().value.value_or("");

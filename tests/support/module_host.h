@@ -15,7 +15,7 @@ const host::ModuleApi &Module();
 
 // Runs `action` with `params` through qvExecAction; returns its result. The sets it
 // caused are appended to TheHostRecord().sets.
-int Exec(int action, const std::string &params);
+int RunAction(int action, const std::string &params);
 
 // Runs an action and returns the one value it handed back (fails the test unless
 // exactly one set-variable callback came); nullopt values read as "".

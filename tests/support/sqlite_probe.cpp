@@ -39,7 +39,7 @@ std::vector<Row> Query(const std::string &path, const std::string &sql) {
   return rows;
 }
 
-void Exec(const std::string &path, const std::string &sql) { Query(path, sql); }
+void RunSql(const std::string &path, const std::string &sql) { Query(path, sql); }
 
 std::optional<std::string> Scalar(const std::string &path, const std::string &sql) {
   const auto rows = Query(path, sql);

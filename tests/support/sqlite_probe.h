@@ -11,7 +11,7 @@
 namespace kiv::test {
 
 // Runs `sql` on the database file `path` (created when missing); fails the test on error.
-void Exec(const std::string &path, const std::string &sql);
+void RunSql(const std::string &path, const std::string &sql);
 
 // The rows of `sql` on `path`, each cell as text (nullopt for NULL); BLOBs keep their bytes.
 using Row = std::vector<std::optional<std::string>>;

@@ -49,9 +49,9 @@ class Win32Actions : public test::TestFolder {
   }
   // Table pics with row 1 holding `img` (SQL).
   void MakePics(const std::string &img) {
-    test::Exec(db_,
-               "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, " +
-                   img + ")");
+    test::RunSql(
+        db_, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, " +
+                 img + ")");
   }
   // The file `name` with `content`, then held open by this program without any sharing.
   HANDLE Hold(const std::string &name, const std::string &content) {
@@ -150,11 +150,11 @@ TEST_F(Win32Actions, AnsiNamedFoldersAndFilesAreTheFilesOfThoseNames) {
   // U+FFFD (so only in a folder whose name SQLite could read), is reached until a file of
   // the meant name exists.
   const std::wstring here = folder_.wstring();
-  test::Exec(Utf8(here + L"\\L\ufffdffler.db"), "CREATE TABLE t(a); INSERT INTO t VALUES('old')");
+  test::RunSql(Utf8(here + L"\\L\ufffdffler.db"), "CREATE TABLE t(a); INSERT INTO t VALUES('old')");
   const std::string legacy = folder_.string() + "\\" + Ansi(L"L\u00f6ffler.db");
   EXPECT_EQ(test::Answer(2, legacy + "|SELECT a FROM t|r"), "old\r");
   EXPECT_FALSE(ExistsW(here + L"\\L\u00f6ffler.db"));
-  test::Exec(Utf8(here + L"\\L\u00f6ffler.db"), "CREATE TABLE t(a); INSERT INTO t VALUES('new')");
+  test::RunSql(Utf8(here + L"\\L\u00f6ffler.db"), "CREATE TABLE t(a); INSERT INTO t VALUES('new')");
   EXPECT_EQ(test::Answer(2, legacy + "|SELECT a FROM t|r"), "new\r");
 }
 

@@ -122,7 +122,8 @@ TEST_F(KivhostWin32, EngineComesOnlyFromTrustedFoldersNeverTheCurrentOne) {
   EXPECT_EQ(RunProgram(folder_ / "host" / "kivhost.exe",
                        "--module ..\\bare\\KivSQLite3.dll script script.txt", folder_ / "run"),
             Expected("script.out"));
-  EXPECT_EQ(RunProgram(folder_ / "host" / "kivhost.exe", "/?", folder_ / "run"),
+  EXPECT_EQ(RunProgram(folder_ / "host" / "kivhost.exe", "--module ..\\bare\\KivSQLite3.dll /?",
+                       folder_ / "run"),
             Expected("help.out"));
 }
 

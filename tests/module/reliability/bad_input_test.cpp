@@ -171,9 +171,9 @@ class BadInputs : public test::TestFolder {
     previous_ = cwd;
     ASSERT_EQ(chdir(folder_.c_str()), 0);
     std::filesystem::create_directory("dir");
-    test::Exec("bad.db",
-               "CREATE TABLE t(id INTEGER PRIMARY KEY, c BLOB, d TEXT); INSERT INTO t VALUES(1, "
-               "x'01', 'a')");
+    test::RunSql("bad.db",
+                 "CREATE TABLE t(id INTEGER PRIMARY KEY, c BLOB, d TEXT); INSERT INTO t VALUES(1, "
+                 "x'01', 'a')");
     test::WriteBytes("f.bin", "file bytes");
   }
   void TearDown() override {
@@ -189,7 +189,7 @@ TEST_F(BadInputs, EveryTextEndsInAnAnswerAndOneHandBack) {
   test::Module();
   for (const BadInput &c : cases) {
     test::ForgetSets();
-    ASSERT_EQ(test::Exec(c.action, c.params), 1);
+    ASSERT_EQ(test::RunAction(c.action, c.params), 1);
     const auto &sets = host::TheHostRecord().sets;
     ASSERT_EQ(sets.size(), 1u) << "action " << c.action << ": " << c.params.substr(0, 80);
     const std::string answer = sets[0].value.value_or("");
@@ -204,7 +204,7 @@ TEST_F(BadInputs, EveryTextEndsInAnAnswerAndOneHandBack) {
 TEST_F(BadInputs, TextLongerThanSixteenMebibytesRunsNothingAndAnswersItsVariable) {
   test::Module();
   test::ForgetSets();
-  test::Exec(1, "big.db|CREATE TABLE t(a); " + std::string(17 << 20, ' ') + "|res");
+  test::RunAction(1, "big.db|CREATE TABLE t(a); " + std::string(17 << 20, ' ') + "|res");
   ASSERT_EQ(host::TheHostRecord().sets.size(), 1u);
   EXPECT_EQ(host::TheHostRecord().sets[0].name, "res");
   EXPECT_EQ(host::TheHostRecord().sets[0].value, "Error: unable to execute Querry");

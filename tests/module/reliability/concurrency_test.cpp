@@ -23,11 +23,11 @@ class Concurrency : public test::TestFolder {
   void SetUp() override {
     TestFolder::SetUp();
     db_ = Path("c.db");
-    test::Exec(db_,
-               "CREATE TABLE t(id INTEGER PRIMARY KEY, who);"
-               "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB);"
-               "INSERT INTO pics VALUES(1, x'00'); INSERT INTO pics VALUES(2, x'00');"
-               "INSERT INTO pics VALUES(3, x'00'); INSERT INTO pics VALUES(4, x'00')");
+    test::RunSql(db_,
+                 "CREATE TABLE t(id INTEGER PRIMARY KEY, who);"
+                 "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB);"
+                 "INSERT INTO pics VALUES(1, x'00'); INSERT INTO pics VALUES(2, x'00');"
+                 "INSERT INTO pics VALUES(3, x'00'); INSERT INTO pics VALUES(4, x'00')");
   }
 
   // Runs `work(process, i)` for every action of every process, each process in a child;
@@ -138,7 +138,7 @@ TEST_F(Concurrency, MixedActionsKeepEveryAnswerTrue) {
 
 TEST_F(Concurrency, TwoProgramsQueryingAtOnceNeverLockEachOtherOut) {
   // A database in use holds the module's cache size: a query then only reads.
-  test::Exec(db_, "PRAGMA default_cache_size = 20000");
+  test::RunSql(db_, "PRAGMA default_cache_size = 20000");
   RunProcesses([this](int, int) { return test::Answer(2, db_ + "|SELECT count(*) FROM pics|r"); },
                2, 300);
   for (int p = 0; p < 2; ++p) {

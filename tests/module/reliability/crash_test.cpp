@@ -35,7 +35,7 @@ void RunAndKill(int action, const std::string &params, std::chrono::microseconds
   test::Module();
   const pid_t child = fork();
   if (child == 0) {
-    test::Exec(action, params);
+    test::RunAction(action, params);
     _exit(0);
   }
   int status = 0;
@@ -67,7 +67,7 @@ std::chrono::microseconds Duration(int action, const std::string &params) {
   const auto start = Clock::now();
   const pid_t child = fork();
   if (child == 0) {
-    test::Exec(action, params);
+    test::RunAction(action, params);
     _exit(0);
   }
   int status = 0;
@@ -80,7 +80,7 @@ TEST_F(CrashConsistency, KilledBlobPutLeavesTheOldOrTheNewValue) {
   const std::size_t size = 16u << 20;
   std::string current(size, 'A');
   test::WriteBytes(Path("init.bin"), current);
-  test::Exec(
+  test::RunSql(
       db, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
   ASSERT_EQ(test::Answer(4, db + "|pics|img|1|" + Path("init.bin") + "|res"), "Ok");
   const auto length = Duration(4, db + "|pics|img|1|" + Path("init.bin") + "|res");
@@ -109,7 +109,7 @@ TEST_F(CrashConsistency, KilledBlobPutLeavesTheOldOrTheNewValue) {
 
 TEST_F(CrashConsistency, KilledTransactionLeavesAllOrNoneOfItsRows) {
   const std::string db = Path("c.db");
-  test::Exec(db, "CREATE TABLE t(batch, i)");
+  test::RunSql(db, "CREATE TABLE t(batch, i)");
   auto batchSql = [](int batch) {
     std::string sql = "BEGIN;";
     for (int i = 0; i < 10000; ++i)

@@ -29,9 +29,9 @@ class Faults : public test::TestFolder {
   void SetUp() override {
     TestFolder::SetUp();
     db_ = Path("f.db");
-    test::Exec(db_,
-               "CREATE TABLE t(id INTEGER PRIMARY KEY, img BLOB, n);"
-               "INSERT INTO t VALUES(1, x'CAFE', 1); INSERT INTO t VALUES(2, NULL, 2)");
+    test::RunSql(db_,
+                 "CREATE TABLE t(id INTEGER PRIMARY KEY, img BLOB, n);"
+                 "INSERT INTO t VALUES(1, x'CAFE', 1); INSERT INTO t VALUES(2, NULL, 2)");
     test::WriteBytes(Path("src.bin"), "source");
     test::WriteBytes(Path("out.bin"), "target");
   }
@@ -89,17 +89,19 @@ TEST_F(Faults, NotADatabaseAnswersEachActionsErrorAndKeepsItsBytes) {
 }
 
 TEST_F(Faults, TruncatedDatabaseNeverAnswersOkForWhatItCannotRead) {
-  test::Exec(db_,
-             "CREATE TABLE big(b); WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
-             "WHERE n < 200)"
-             " INSERT INTO big SELECT randomblob(3000) FROM c");
+  test::RunSql(
+      db_,
+      "CREATE TABLE big(b); WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c "
+      "WHERE n < 200)"
+      " INSERT INTO big SELECT randomblob(3000) FROM c");
   const std::string whole = test::ReadBytes(db_);
   test::WriteBytes(db_, whole.substr(0, whole.size() / 2));
   const std::string cut = test::ReadBytes(db_);
   const std::string query = test::Answer(2, db_ + "|SELECT count(*), sum(length(b)) FROM big|res");
   EXPECT_EQ(query.rfind("Error: ", 0), 0u) << query;
   EXPECT_EQ(test::Answer(1, db_ + "|DELETE FROM big|res"), "Error: unable to execute Querry");
-  // Every open stores the cache-size pragma in the header; the pages stay as they were.
+  // Only the header may change (an open stores the cache size where it differs); the
+  // pages stay as they were.
   EXPECT_EQ(test::ReadBytes(db_).substr(100), cut.substr(100));
 }
 
@@ -166,7 +168,7 @@ TEST_F(Faults, ReadOnlyDatabaseAnswersReadsAndRefusesWrites) {
 
 TEST_F(Faults, FullDiskLeavesTheTargetWholeAndNoHalfWrittenNewFile) {
   // The file size limit stands in for a full disk: no write may make a file longer.
-  test::Exec(db_, "UPDATE t SET img = randomblob(20000) WHERE id = 1");
+  test::RunSql(db_, "UPDATE t SET img = randomblob(20000) WHERE id = 1");
   const std::string old = test::RandomBytes(500, 9);
   test::WriteBytes(Path("old.bin"), old);
   const std::string get = db_ + "|t|img|1|";
@@ -248,7 +250,7 @@ class OutOfMemory : public Faults {
     lastAnswerSize = 0;
     const long live = test::alloc::Live();
     arm();
-    test::Exec(action, params);
+    test::RunAction(action, params);
     const bool fired = test::alloc::Disarm();
     EXPECT_EQ(handBacks, 1) << params.substr(0, 60);
     EXPECT_EQ(test::alloc::Live(), live) << "blocks leaked by " << params.substr(0, 60);
@@ -342,9 +344,9 @@ TEST_F(OutOfMemory, RegistrationAndIdentityTextsSurviveEveryRefusal) {
 TEST_F(OutOfMemory, LargeAllocationsRefusedEndInAnswersAndTheModuleKeepsWorking) {
   const std::size_t kRefused = 4u << 20;  // allocations of 4 MiB and more
   const std::string big(10u << 20, 'x');  // a 10 MiB parameter text
-  test::Exec(db_,
-             "CREATE TABLE cell(v); INSERT INTO cell VALUES(printf('%.*c', 5000000, 'c'));"
-             "UPDATE t SET img = randomblob(3145728) WHERE id = 1");
+  test::RunSql(db_,
+               "CREATE TABLE cell(v); INSERT INTO cell VALUES(printf('%.*c', 5000000, 'c'));"
+               "UPDATE t SET img = randomblob(3145728) WHERE id = 1");
   test::WriteBytes(Path("src.bin"), test::RandomBytes(3u << 20, 2));
   const std::string img = test::Scalar(db_, "SELECT hex(img) FROM t WHERE id = 1").value_or("");
   const std::pair<std::string, std::string> cases[] = {

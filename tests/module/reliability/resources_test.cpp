@@ -53,17 +53,17 @@ class Resources : public test::TestFolder {
         {"4", Path("junk.db") + "|t|b|1|" + Path("in.bin") + "|res"},
     };
     for (int r = 0; r < rounds; ++r) {
-      for (const auto &[action, params] : actions) test::Exec(std::stoi(action), params);
-      if (r % 50 == 0) test::Exec(1, db + "|DELETE FROM t WHERE id > 2|res");
+      for (const auto &[action, params] : actions) test::RunAction(std::stoi(action), params);
+      if (r % 50 == 0) test::RunAction(1, db + "|DELETE FROM t WHERE id > 2|res");
       test::ForgetSets();
     }
   }
 };
 
 TEST_F(Resources, ManyActionsLeaveFilesAndMemoryWhereTheyWere) {
-  test::Exec(Path("r.db"),
-             "CREATE TABLE t(id INTEGER PRIMARY KEY, v, b BLOB);"
-             "INSERT INTO t VALUES(1, 'a', x'0102'); INSERT INTO t VALUES(2, 'text', NULL)");
+  test::RunSql(Path("r.db"),
+               "CREATE TABLE t(id INTEGER PRIMARY KEY, v, b BLOB);"
+               "INSERT INTO t VALUES(1, 'a', x'0102'); INSERT INTO t VALUES(2, 'text', NULL)");
   test::WriteBytes(Path("in.bin"), test::RandomBytes(5000, 1));
   test::WriteBytes(Path("junk.db"), std::string(3000, 'j'));
   test::Module();

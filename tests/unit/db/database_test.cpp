@@ -75,7 +75,7 @@ TEST_F(DatabaseTest, EmptyNameOpensAPrivateTemporaryDatabase) {
 }
 
 TEST_F(DatabaseTest, OpenTransactionIsCommittedByCloseAndRolledBackWhenTheEndingSaysSo) {
-  test::Exec(Path("a.db"), "CREATE TABLE t(a)");
+  test::RunSql(Path("a.db"), "CREATE TABLE t(a)");
   DbHandle handle;
   ASSERT_TRUE(OpenDatabase(Path("a.db"), handle));
   ASSERT_TRUE(ExecSql(handle, "BEGIN; INSERT INTO t VALUES(1)"));

@@ -94,8 +94,10 @@ TEST_F(ResultTableTest, ReleaseIsHarmlessTwiceAndOnAnEmptyRecord) {
   ReleaseTable(table_);
   ReleaseTable(table_);
   EXPECT_EQ(table_.Cells, nullptr);
-  ResultTable never;
+  EXPECT_TRUE(table_.Eof && table_.Bof);
+  ResultTable never;  // never filled: releasing it leaves the empty state
   ReleaseTable(never);
+  EXPECT_TRUE(never.Cells == nullptr && never.RowCount == 0 && never.Eof && never.Bof);
 }
 
 TEST_F(ResultTableTest, NoneHandleQueriesNothing) {

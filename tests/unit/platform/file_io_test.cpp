@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "support/test_folder.h"
@@ -61,6 +62,16 @@ TEST(Libraries, OnlyTrustedFoldersAreSearchedByFullPath) {
   EXPECT_EQ(OpenLibraryIn(LibraryFolder::kModule, "libno-such-library.so"), nullptr);
   // The system's search (which a bare name would start) is never asked.
   EXPECT_EQ(OpenLibraryIn(LibraryFolder::kSystem, "libc.so.6"), nullptr);
+}
+
+TEST_F(FileIo, AFileRenamedIntoACompanionsPlaceIsKnownByItsIdentityOnceOpen) {
+  test::WriteBytes(Path("a.db"), "");
+  test::WriteBytes(Path("x"), "x");
+  const File file = OpenUnshared(PathText("x"), IfMissing::Fail);
+  ASSERT_TRUE(file.IsOpen());
+  EXPECT_FALSE(IsDatabaseFile(file, Path("a.db").c_str()));
+  std::filesystem::rename(Path("x"), Path("a.db-journal"));  // after the check, before the write
+  EXPECT_TRUE(IsDatabaseFile(file, Path("a.db").c_str()));
 }
 
 TEST_F(FileIo, MissingFileFailsOrIsCreatedEmpty) {

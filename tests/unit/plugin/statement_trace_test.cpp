@@ -17,9 +17,9 @@ class StatementTrace : public test::TestFolder {
   void SetUp() override {
     TestFolder::SetUp();
     qvRegisterPlugIn(&host::RecordAction, 0, 0, &host::RecordVariable);
-    test::Exec(Path("a.db"),
-               "PRAGMA default_cache_size = 20000; CREATE TABLE t(a); CREATE TABLE pics(img);"
-               "INSERT INTO pics VALUES(1)");
+    test::RunSql(Path("a.db"),
+                 "PRAGMA default_cache_size = 20000; CREATE TABLE t(a); CREATE TABLE pics(img);"
+                 "INSERT INTO pics VALUES(1)");
     host::TheHostRecord().sets.clear();
   }
   std::string LastAnswer() { return host::TheHostRecord().sets.back().value.value_or(""); }
@@ -63,7 +63,7 @@ TEST_F(StatementTrace, BlobPutSendsOneUpdateWithTheHexLiteral) {
 }
 
 TEST_F(StatementTrace, BlobGetSelectsTheQuotedValue) {
-  test::Exec(Path("a.db"), "UPDATE pics SET img = x'00ff'");
+  test::RunSql(Path("a.db"), "UPDATE pics SET img = x'00ff'");
   test::SqlTrace trace;
   QX_SQLITE_BLOB_GET((Path("a.db") + "|pics|img|1|" + Path("out.bin") + "|res").c_str());
   EXPECT_EQ(LastAnswer(), "Ok");
@@ -74,7 +74,7 @@ TEST_F(StatementTrace, BlobGetSelectsTheQuotedValue) {
 }
 
 TEST_F(StatementTrace, BlobGetOfATextValueAsksForItsBytes) {
-  test::Exec(Path("a.db"), "UPDATE pics SET img = 'a''b'");
+  test::RunSql(Path("a.db"), "UPDATE pics SET img = 'a''b'");
   test::SqlTrace trace;
   QX_SQLITE_BLOB_GET((Path("a.db") + "|pics|img|1|" + Path("out.bin") + "|res").c_str());
   EXPECT_EQ(
