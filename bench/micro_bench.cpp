@@ -37,7 +37,7 @@ void BM_HexToBlob(benchmark::State &state) {
   const std::string quoted = "X'" + std::string(hex.view()) + "'";
   std::string bytes(kiv::blob::HexToBlobLength(quoted.size()), '\0');
   for (auto _ : state) {
-    kiv::blob::WriteBlob(quoted, reinterpret_cast<unsigned char *>(bytes.data()));
+    kiv::blob::DecodeQuotedBlob(quoted, reinterpret_cast<unsigned char *>(bytes.data()));
     benchmark::DoNotOptimize(bytes.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));  // bytes made

@@ -9,12 +9,21 @@
 #include <initializer_list>
 
 #include "blob/hex_codec.h"
+#include "blob/row_id_text.h"
 #include "db/result_table.h"
 #include "frame/frame.h"
 #include "platform/platform.h"
 
 namespace kiv::blob {
 namespace {
+
+// Where a BLOB statement points: table and column as the script wrote them (they go
+// between "[" and "]" unchanged), and the row id as SQL text.
+struct BlobAddress {
+  std::string_view table;
+  std::string_view column;
+  RowIdSql rowId;
+};
 
 // The longest SQL text SQLite accepts as one statement (its SQLITE_MAX_SQL_LENGTH, which
 // our builds keep at SQLite's default).
@@ -35,11 +44,39 @@ char *PutPieces(char *out, std::initializer_list<std::string_view> pieces) noexc
   return out;
 }
 
+// The address of fields 2 to 4. False when a name holds "]" (it would end its brackets
+// early and let the name rewrite the statement) or the row id lies beyond SQLite's
+// 64-bit row ids.
+bool MakeBlobAddress(std::string_view table, std::string_view column, std::string_view rowId,
+                     BlobAddress &address) noexcept {
+  if (table.find(']') != std::string_view::npos || column.find(']') != std::string_view::npos)
+    return false;
+  address.table = table;
+  address.column = column;
+  return RowIdText(rowId, address.rowId);
+}
+
+// Makes `sql` "SELECT quote([c]) AS TheBlob FROM [t] WHERE rowid= 5", or, with `cast`,
+// the same for quote(CAST([c] AS BLOB)), which gives the bytes of a value that is not a
+// BLOB. False when memory is short.
+bool SelectStatement(const BlobAddress &address, bool cast, ByteBuffer &sql) noexcept {
+  const std::initializer_list<std::string_view> pieces = {
+      cast ? "SELECT quote(CAST([" : "SELECT quote([",
+      address.column,
+      cast ? "] AS BLOB)) AS TheBlob FROM [" : "]) AS TheBlob FROM [",
+      address.table,
+      "] WHERE rowid=",
+      address.rowId.view()};
+  if (!sql.Resize(TotalSize(pieces))) return false;
+  PutPieces(sql.data(), pieces);
+  return true;
+}
+
 // The quoted text of the first row's value, or empty for no row and for SQL NULL.
 std::string_view QuotedValue(db::ResultTable &table) noexcept {
   if (table.RowCount == 0) return {};
   db::MoveFirst(table);
-  const std::string_view quoted = db::FieldWhole(table, 1);
+  const std::string_view quoted = db::UnboundedFieldText(table, 1);
   return quoted == "NULL" ? std::string_view() : quoted;
 }
 
@@ -80,14 +117,14 @@ bool WriteTarget(platform::File &file, const char *target, const char *database,
 }
 
 // What became of building the UPDATE statement.
-enum class Built { kStatement, kUnreadable, kTooLarge };
+enum class Built { kStatement, kUnreadable, kCannotBuild };
 
 // Builds the UPDATE statement around the whole content of `source`, opened into `file`
 // and closed again before the statement runs: the file is read with one read straight
 // into the second half of the digits' room and expanded to hex in place, so the content
 // is never held twice. kUnreadable when the file cannot be opened or read or is one of
 // the database's own files (never opened; reached all the same, it stays open in `file`
-// until the caller has closed the database); kTooLarge when the statement would be
+// until the caller has closed the database); kCannotBuild when the statement would be
 // longer than SQLite accepts as one SQL text (checked before reading) or memory for it
 // is short. Nothing is sent either way.
 Built BuildUpdateStatement(const BlobAddress &address, platform::File &file, const char *source,
@@ -101,10 +138,10 @@ Built BuildUpdateStatement(const BlobAddress &address, platform::File &file, con
   const std::initializer_list<std::string_view> head = {"UPDATE [", address.table, "] SET [",
                                                         address.column, "]=X'"};
   const std::initializer_list<std::string_view> tail = {"' WHERE rowid=", address.rowId.view()};
-  const std::size_t frame = TotalSize(head) + TotalSize(tail);
-  if (size > (kLongestSql - frame) / 2) return Built::kTooLarge;
+  const std::size_t fixedLength = TotalSize(head) + TotalSize(tail);
+  if (size > (kLongestSql - fixedLength) / 2) return Built::kCannotBuild;
   const auto length = static_cast<std::size_t>(size);
-  if (!statement.Resize(frame + 2 * length)) return Built::kTooLarge;
+  if (!statement.Resize(fixedLength + 2 * length)) return Built::kCannotBuild;
   char *digits = statement.data() + TotalSize(head);
   std::size_t received = 0;
   if (!platform::ReadFromStart(file, digits + length, length, &received)) return Built::kUnreadable;
@@ -112,33 +149,11 @@ Built BuildUpdateStatement(const BlobAddress &address, platform::File &file, con
   PutPieces(statement.data(), head);
   WriteHex(reinterpret_cast<const unsigned char *>(digits + length), received, digits);
   PutPieces(digits + 2 * received, tail);
-  statement.Resize(frame + 2 * received);  // no larger: cannot fail
+  statement.Resize(fixedLength + 2 * received);  // no larger: cannot fail
   return Built::kStatement;
 }
 
 }  // namespace
-
-bool MakeBlobAddress(std::string_view table, std::string_view column, std::string_view rowId,
-                     BlobAddress &address) noexcept {
-  if (table.find(']') != std::string_view::npos || column.find(']') != std::string_view::npos)
-    return false;
-  address.table = table;
-  address.column = column;
-  return RowIdText(rowId, address.rowId);
-}
-
-bool SelectStatement(const BlobAddress &address, bool cast, ByteBuffer &sql) noexcept {
-  const std::initializer_list<std::string_view> pieces = {
-      cast ? "SELECT quote(CAST([" : "SELECT quote([",
-      address.column,
-      cast ? "] AS BLOB)) AS TheBlob FROM [" : "]) AS TheBlob FROM [",
-      address.table,
-      "] WHERE rowid=",
-      address.rowId.view()};
-  if (!sql.Resize(TotalSize(pieces))) return false;
-  PutPieces(sql.data(), pieces);
-  return true;
-}
 
 frame::Answer RunBlobGet(std::string_view database, std::string_view tableName,
                          std::string_view column, std::string_view rowId,
@@ -182,7 +197,7 @@ frame::Answer RunBlobPut(std::string_view database, std::string_view table, std:
       case Built::kUnreadable:
         answer = frame::kAnswerReadFileFailed;
         break;
-      case Built::kTooLarge:
+      case Built::kCannotBuild:
         answer = frame::kAnswerBlobUpdateFailed;
         break;
       case Built::kStatement:

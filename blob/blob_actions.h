@@ -7,29 +7,9 @@
 #include <string_view>
 
 #include "base/byte_buffer.h"
-#include "blob/row_id_text.h"
 #include "frame/frame.h"
 
 namespace kiv::blob {
-
-// Where a BLOB statement points: table and column as the script wrote them (they go
-// between "[" and "]" unchanged), and the row id as SQL text.
-struct BlobAddress {
-  std::string_view table;
-  std::string_view column;
-  RowIdSql rowId;
-};
-
-// The address of fields 2 to 4. False when a name holds "]" (it would end its brackets
-// early and let the name rewrite the statement) or the row id lies beyond SQLite's
-// 64-bit row ids.
-bool MakeBlobAddress(std::string_view table, std::string_view column, std::string_view rowId,
-                     BlobAddress &address) noexcept;
-
-// Makes `sql` "SELECT quote([c]) AS TheBlob FROM [t] WHERE rowid= 5", or, with `cast`,
-// the same for quote(CAST([c] AS BLOB)), which gives the bytes of a value that is not a
-// BLOB. False when memory is short.
-bool SelectStatement(const BlobAddress &address, bool cast, ByteBuffer &sql) noexcept;
 
 // Action 3: makes the file `target` (zero-terminated; created when missing) hold exactly
 // the value of the field. Answers "Ok", "Error: unable to open database",

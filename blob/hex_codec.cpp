@@ -74,7 +74,7 @@ std::size_t HexToBlobLength(std::size_t length) noexcept {
   return length < 4 ? 0 : (length - 2) / 2;
 }
 
-void WriteBlob(std::string_view quoted, unsigned char *out) noexcept {
+void DecodeQuotedBlob(std::string_view quoted, unsigned char *out) noexcept {
   const std::size_t n = HexToBlobLength(quoted.size());
   if (n == 0) return;  // an empty view may have no data pointer to step past
   const auto *digits = reinterpret_cast<const unsigned char *>(quoted.data()) + 2;
@@ -89,7 +89,7 @@ void WriteBlob(std::string_view quoted, unsigned char *out) noexcept {
 
 bool HexToBlob(std::string_view quoted, ByteBuffer &bytes) noexcept {
   if (!bytes.Resize(HexToBlobLength(quoted.size()))) return false;
-  WriteBlob(quoted, reinterpret_cast<unsigned char *>(bytes.data()));
+  DecodeQuotedBlob(quoted, reinterpret_cast<unsigned char *>(bytes.data()));
   return true;
 }
 

@@ -26,9 +26,9 @@ std::size_t HexToBlobLength(std::size_t length) noexcept;
 // Decodes `quoted` into HexToBlobLength(quoted.size()) bytes at `out`. The first two
 // characters are skipped unexamined; each following pair gives one byte: its leading
 // hexadecimal digits (either case) read as a number, 0 when the pair starts with none.
-void WriteBlob(std::string_view quoted, unsigned char *out) noexcept;
+void DecodeQuotedBlob(std::string_view quoted, unsigned char *out) noexcept;
 
-// Makes `bytes` the bytes WriteBlob decodes from `quoted`. False when memory is short.
+// Makes `bytes` the bytes DecodeQuotedBlob decodes from `quoted`. False when memory is short.
 bool HexToBlob(std::string_view quoted, ByteBuffer &bytes) noexcept;
 
 }  // namespace kiv::blob

@@ -18,8 +18,11 @@ namespace {
 
 constexpr char kEngineFile[] = "sqlite3.dll";
 
-Engine bound{};             // filled once, by the thread that binds
-std::atomic<int> state{0};  // 0 not bound, 1 being bound, 2 bound
+// Where binding the engine stands.
+enum class Binding { kNotBound, kBinding, kBound };
+
+Engine bound{};  // filled once, by the thread that binds
+std::atomic<Binding> binding{Binding::kNotBound};
 
 template <typename Fn>
 bool Find(void *library, const char *name, Fn &slot) noexcept {
@@ -52,13 +55,13 @@ bool Bind(Engine &engine) noexcept {
 
 const Engine *TheEngine() noexcept {
   for (;;) {
-    int seen = 0;
-    if (state.compare_exchange_strong(seen, 1)) {
+    Binding seen = Binding::kNotBound;
+    if (binding.compare_exchange_strong(seen, Binding::kBinding)) {
       const bool ok = Bind(bound);
-      state.store(ok ? 2 : 0);
+      binding.store(ok ? Binding::kBound : Binding::kNotBound);
       return ok ? &bound : nullptr;
     }
-    if (seen == 2) return &bound;
+    if (seen == Binding::kBound) return &bound;
     platform::PauseMilliseconds(1);  // another thread is binding it right now
   }
 }

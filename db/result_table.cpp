@@ -69,7 +69,7 @@ void MoveFirst(ResultTable &table) noexcept { SetCursor(table, 1); }
 
 void MoveNext(ResultTable &table) noexcept { SetCursor(table, table.CurrentRow + 1); }
 
-std::string_view FieldWhole(const ResultTable &table, int32_t n) noexcept {
+std::string_view UnboundedFieldText(const ResultTable &table, int32_t n) noexcept {
   const char *cell = CellAt(table, n);
   return cell == nullptr ? std::string_view() : std::string_view(cell, std::strlen(cell));
 }

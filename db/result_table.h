@@ -1,6 +1,6 @@
 // ResultTable: the whole result of an SQL text, fetched at once by sqlite3_get_table,
 // walked row by row with MoveFirst and MoveNext until Eof and read cell by cell with
-// FieldText (or FieldWhole): the one way the actions read a result. The record owns
+// FieldText (or UnboundedFieldText): the one way the actions read a result. The record owns
 // SQLite's table while it holds rows and gives it back on ReleaseTable or when it goes
 // out of scope; it points into nothing of its caller.
 #pragma once
@@ -60,6 +60,6 @@ inline std::string_view FieldText(const ResultTable &table, int32_t n) noexcept 
 
 // Cell `n` of the cursor row up to its first NUL, whatever its length: for values such
 // as a large BLOB's quoted text, which the 16 MiB text bound would cut.
-std::string_view FieldWhole(const ResultTable &table, int32_t n) noexcept;
+std::string_view UnboundedFieldText(const ResultTable &table, int32_t n) noexcept;
 
 }  // namespace kiv::db

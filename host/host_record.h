@@ -21,14 +21,14 @@ struct RegisteredAction {
 };
 
 // One set-variable callback; nullopt stands for a null pointer.
-struct VariableSet {
+struct SetVariableCall {
   std::optional<std::string> name;
   std::optional<std::string> value;
 };
 
 struct HostRecord {
   std::vector<RegisteredAction> actions;  // register-action callbacks, in order
-  std::vector<VariableSet> sets;          // set-variable callbacks, in order
+  std::vector<SetVariableCall> sets;      // set-variable callbacks, in order
 };
 
 HostRecord &TheHostRecord();

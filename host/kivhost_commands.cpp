@@ -191,7 +191,7 @@ std::optional<int32_t> ResolveAction(const std::string &action) {
   return std::nullopt;
 }
 
-std::string ActionList() {
+std::string RegisteredActionsText() {
   std::string list;
   for (const RegisteredAction &a : TheHostRecord().actions) {
     list += std::to_string(a.number) + "\t" + a.name + "\t" + a.type + "\t" +
@@ -221,7 +221,7 @@ std::string HelpText() {
 }
 
 int ListActions() {
-  Print(stdout, ActionList());
+  Print(stdout, RegisteredActionsText());
   return 0;
 }
 

@@ -30,7 +30,7 @@ std::optional<int32_t> ResolveAction(const std::string &action);
 
 // What `list` shows of the actions registered so far: number, name, parameter type,
 // parameter count and hint (control bytes escaped), one action a line.
-std::string ActionList();
+std::string RegisteredActionsText();
 int ListActions();
 // The three identity texts, the module file and the SQLite library it works with.
 int ShowIdentity(const ModuleApi &api, const std::string &modulePath);

@@ -75,7 +75,7 @@ TEST_F(KivhostWin32, ListsTheActionsAsTheLinuxKivhostDoes) {
   const host::ModuleApi &api = test::Module();  // registered on first use
   host::TheHostRecord().actions.clear();
   api.qvRegisterPlugIn(&host::RecordAction, 0, 0, &host::RecordVariable);
-  EXPECT_EQ(host::ActionList(), Expected("list.out"));
+  EXPECT_EQ(host::RegisteredActionsText(), Expected("list.out"));
 }
 
 TEST_F(KivhostWin32, EngineComesOnlyFromTrustedFoldersNeverTheCurrentOne) {

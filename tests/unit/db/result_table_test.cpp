@@ -112,7 +112,7 @@ TEST_F(ResultTableTest, LongCellTextIsCutAtSixteenMebibytesButWholeOnRequest) {
   ASSERT_TRUE(QueryTable(table_, handle_, "SELECT printf('%.*c', 16777216 + 5, 'x')"));
   MoveFirst(table_);
   EXPECT_EQ(FieldText(table_, 1).size(), 16777216u);
-  EXPECT_EQ(FieldWhole(table_, 1).size(), 16777221u);
+  EXPECT_EQ(UnboundedFieldText(table_, 1).size(), 16777221u);
 }
 
 }  // namespace
