@@ -297,6 +297,9 @@ bool FullPath(UINT codePage, const char *name, wchar_t (&out)[kUtf8NameRoom]) {
 // and shares everything; closing such a handle releases no lock of anyone's (Windows
 // keeps a lock with the handle that took it). False when there is no such file.
 bool IdentityOf(const wchar_t *path, BY_HANDLE_FILE_INFORMATION &info) {
+  const DWORD attributes = GetFileAttributesW(path);  // never a device: opening one has effects
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DEVICE) != 0)
+    return false;
   const HANDLE handle = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -394,6 +397,8 @@ bool AnyDatabaseFile(const char *database, Visit visit) {
 }  // namespace
 
 bool NamesDatabaseFile(const char *name, const char *database) noexcept {
+  // A device is none of them, and OpenUnshared refuses it; it is not even looked at.
+  if (NamesDevice(name)) return false;
   wchar_t target[kUtf8NameRoom];
   if (!FullPath(CP_ACP, name, target)) return false;
   BY_HANDLE_FILE_INFORMATION targetInfo{};

@@ -33,9 +33,9 @@ INSTANTIATE_TEST_SUITE_P(
         RowIdCase{"2.5", " 2"}, RowIdCase{"-2.5", "-2"}, RowIdCase{"2.51", " 3"},
         RowIdCase{"2.4999", " 2"}, RowIdCase{".5", " 0"}, RowIdCase{"0.5000001", " 1"},
         RowIdCase{"-0.4", " 0"}, RowIdCase{"1E3", " 1000"}, RowIdCase{"1e3", " 1000"},
-        RowIdCase{"1D3", " 1000"}, RowIdCase{"25d-1", " 2"}, RowIdCase{"1.5e+1", " 15"},
-        RowIdCase{"1e", " 1"}, RowIdCase{"1e-999999999999", " 0"}, RowIdCase{"7 8", " 7"},
-        RowIdCase{"1,000", " 1"},
+        RowIdCase{"1D3", " 1000"}, RowIdCase{"25d-1", " 2"}, RowIdCase{"2E1 row", " 20"},
+        RowIdCase{"1.5e+1", " 15"}, RowIdCase{"1e", " 1"}, RowIdCase{"1e-999999999999", " 0"},
+        RowIdCase{"7 8", " 7"}, RowIdCase{"1,000", " 1"},
         RowIdCase{"2147483648", " 2147483648"},  // past 32 bits: exact, not wrapped
         RowIdCase{"-2147483649", "-2147483649"},
         RowIdCase{"9223372036854775807", " 9223372036854775807"},
