@@ -264,15 +264,15 @@ int RunAction(const ModuleApi &api, int32_t action, const std::string &params,
 
 namespace {
 
-// The whole of the script at `path` ("-": standard input) in `bytes`; false, with the
-// system's reason in `*error`, when it cannot be read.
+// The whole of the script file at `path` in `bytes`; false, with the system's reason in
+// `*error`, when it cannot be read.
 bool ReadScript(const std::string &path, std::string &bytes, std::string *error) {
   std::error_code code;
-  if (path != "-" && std::filesystem::is_directory(path, code)) {
+  if (std::filesystem::is_directory(path, code)) {
     *error = "it is a folder";
     return false;
   }
-  std::FILE *file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+  std::FILE *file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     *error = std::strerror(errno);
     return false;
@@ -282,49 +282,76 @@ bool ReadScript(const std::string &path, std::string &bytes, std::string *error)
     bytes.append(buffer, got);
   const bool read = std::ferror(file) == 0;
   if (!read) *error = "reading stopped by an error";
-  if (file != stdin) std::fclose(file);
+  std::fclose(file);
   return read;
 }
+
+// Runs one script line (`where` names it for messages). Returns 0 when it ran or was
+// skipped, 1 when the module refused its action, 2 for a bad line.
+int RunScriptLine(const ModuleApi &api, const std::string &line, const std::string &where,
+                  const RunOptions &options) {
+  const std::size_t start = line.find_first_not_of(" \t");
+  if (start == std::string::npos || line[start] == '#') return 0;
+  if (options.echo) Print(stdout, "> " + line.substr(start) + "\n");
+  const std::size_t end = line.find_first_of(" \t", start);
+  const std::string word = line.substr(start, end - start);
+  const std::size_t rest = end == std::string::npos ? end : line.find_first_not_of(" \t", end);
+  const std::optional<int32_t> action = ResolveAction(word);
+  if (!action) {
+    Print(stderr, "kivhost: " + where + "unknown action " + word + "\n");
+    return 2;
+  }
+  std::string unset;
+  const std::string params =
+      rest == std::string::npos ? std::string() : SubstituteVariables(line.substr(rest), &unset);
+  if (!unset.empty())
+    Print(stderr, "kivhost: " + where + "warning: no variable " + unset +
+                      " is set so far; it stays as it is\n");
+  const std::size_t before = TheHostRecord().sets.size();
+  const bool ran = Execute(api, *action, params);
+  if (!ran) ReportRefused(where, *action);
+  PrintSets(before);
+  return ran ? 0 : 1;
+}
+
+// The worse of two exit statuses: a bad line (2) over a refused action (1) over 0.
+int Worse(int a, int b) { return a > b ? a : b; }
 
 }  // namespace
 
 int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &options) {
-  const std::string name = path == "-" ? "standard input" : path;
-  std::string bytes;
   std::string error;
   std::vector<std::string> lines;
+  int status = 0;
+  if (path == "-") {
+    // Standard input a line at a time, so that lines typed at a prompt are answered as
+    // they come; each is made the host's text on its own.
+    std::size_t number = 0;
+    for (int c = 0; c != EOF;) {
+      std::string bytes;
+      while ((c = std::getchar()) != EOF && c != '\n') bytes += static_cast<char>(c);
+      if (c == EOF && bytes.empty()) break;
+      if (!ScriptLines(bytes + "\n", lines, &error)) {
+        Print(stderr, "kivhost: standard input:" + std::to_string(++number) + ": " + error + "\n");
+        status = 2;
+        continue;
+      }
+      for (const std::string &line : lines) {
+        const std::string where = "standard input:" + std::to_string(++number) + ": ";
+        status = Worse(status, RunScriptLine(api, line, where, options));
+      }
+      std::fflush(stdout);
+    }
+    return status;
+  }
+  std::string bytes;
   if (!ReadScript(path, bytes, &error) || !ScriptLines(bytes, lines, &error)) {
-    Print(stderr, "kivhost: cannot read script " + name + ": " + error + "\n");
+    Print(stderr, "kivhost: cannot read script " + path + ": " + error + "\n");
     return 2;
   }
-  int status = 0;
   for (std::size_t index = 0; index < lines.size(); ++index) {
-    const std::string &line = lines[index];
-    const std::size_t start = line.find_first_not_of(" \t");
-    if (start == std::string::npos || line[start] == '#') continue;
-    if (options.echo) Print(stdout, "> " + line.substr(start) + "\n");
-    const std::size_t end = line.find_first_of(" \t", start);
-    const std::string word = line.substr(start, end - start);
-    const std::size_t rest = end == std::string::npos ? end : line.find_first_not_of(" \t", end);
-    const std::string where = name + ":" + std::to_string(index + 1) + ": ";
-    const std::optional<int32_t> action = ResolveAction(word);
-    if (!action) {
-      Print(stderr, "kivhost: " + where + "unknown action " + word + "\n");
-      status = 2;
-      continue;
-    }
-    std::string unset;
-    const std::string params =
-        rest == std::string::npos ? std::string() : SubstituteVariables(line.substr(rest), &unset);
-    if (!unset.empty())
-      Print(stderr, "kivhost: " + where + "warning: no variable " + unset +
-                        " is set so far; it stays as it is\n");
-    const std::size_t before = TheHostRecord().sets.size();
-    if (!Execute(api, *action, params)) {
-      ReportRefused(where, *action);
-      if (status == 0) status = 1;
-    }
-    PrintSets(before);
+    const std::string where = path + ":" + std::to_string(index + 1) + ": ";
+    status = Worse(status, RunScriptLine(api, lines[index], where, options));
   }
   return status;
 }
