@@ -31,7 +31,5 @@ if [ "$(id -u)" != 0 ]; then
   exit 1
 fi
 echo "Installing:$missing"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
 # shellcheck disable=SC2086
-apt-get install -y -qq --no-install-recommends $missing
+"$(dirname "$0")/apt-install.sh" $missing

@@ -30,9 +30,7 @@ need_root() { [ "$(id -u)" = 0 ] || { echo "setup-wine: $1 needs root" >&2; exit
 if ! installed wine32:i386 || ! installed wine || ! installed qemu-user-static; then
   need_root "installing wine32:i386 and qemu-user-static"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then dpkg --add-architecture i386; fi
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends wine wine32:i386 qemu-user-static >&2
+  "$(dirname "$0")/apt-install.sh" wine wine32:i386 qemu-user-static >&2
 fi
 
 if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
