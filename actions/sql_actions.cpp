@@ -10,8 +10,12 @@
 namespace kiv::actions {
 namespace {
 
-// "Error: " followed by `message`, or the out-of-memory answer when that does not fit.
+// "Error: " followed by `message` without the line breaks at its end (a record set
+// ends in a CR, an error text never does, so that a script can tell them apart), or the
+// out-of-memory answer when that does not fit.
 frame::Answer ErrorAnswer(std::string_view message) noexcept {
+  while (!message.empty() && (message.back() == '\r' || message.back() == '\n'))
+    message.remove_suffix(1);
   ByteBuffer text;
   if (!text.Assign(frame::kAnswerErrorPrefix) || !text.Append(message))
     return frame::kAnswerQueryOutOfMemory;

@@ -32,8 +32,20 @@ ParamText ReadParamText(const char *params) noexcept {
 
 namespace {
 
+constexpr std::string_view kBlanks = " \t\r\n";
+
 bool HoldsMoreThanBlanks(std::string_view field) {
-  return field.find_first_not_of(" \t\r\n") != std::string_view::npos;
+  return field.find_first_not_of(kBlanks) != std::string_view::npos;
+}
+
+// True when a blank stands between other bytes of `field`: no host variable's name
+// holds one, so such a variable field is SQL that a "|" cut off.
+bool HoldsInnerBlank(std::string_view field) {
+  const std::size_t first = field.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return false;
+  const std::size_t last = field.find_last_not_of(kBlanks);
+  return std::string_view(field.data() + first, last - first).find_first_of(kBlanks) !=
+         std::string_view::npos;
 }
 
 // True when field 2 of `text` (the SQL) ends inside a quote that a later field closes.
@@ -64,7 +76,8 @@ AnswerTarget FindAnswerTarget(const ParamText &params, std::size_t n, bool sqlFi
     if (bar == std::string_view::npos) break;
     start = bar + 1;
   }
-  if (params.overBound || lastNumber > n || (sqlField && SqlFieldCut(text)))
+  if (params.overBound || lastNumber > n || (sqlField && SqlFieldCut(text)) ||
+      HoldsInnerBlank(ParamField(text, static_cast<int>(n))))
     return {lastNumber >= n ? last : std::string_view(), true};
   return {ParamField(text, static_cast<int>(n)), false};
 }
@@ -97,7 +110,7 @@ const char *RunActionFrame(const char *params, const ActionFrame &action) noexce
   ByteBuffer copy;
   std::string_view fields[kMostFields];
   if (target.cut) {
-    HandBack(target.variable, action.cut);
+    HandBack(target.variable, text.overBound ? action.tooLong : action.cut);
   } else if (!SplitFields(text.text, copy, fields, n)) {
     HandBack(target.variable, action.noMemory);
   } else {

@@ -42,8 +42,11 @@ inline constexpr char kAnswerWriteFileFailed[] = "Error: unable to write file";
 inline constexpr char kAnswerReadFileFailed[] = "Error: unable to read file";
 // The query's answer when memory runs out: "Error: " and SQLite's own words for it.
 inline constexpr char kAnswerQueryOutOfMemory[] = "Error: out of memory";
-// The query's answer when a "|" inside a field cut the parameter text.
+// The query's answers for a parameter text it does not run: one that a "|" inside a
+// field cut, and one longer than the 16 MiB an action takes.
 inline constexpr char kAnswerQueryCut[] = "Error: a '|' cut the SQL text; nothing was run";
+inline constexpr char kAnswerQueryTooLong[] =
+    "Error: the text is longer than 16 MiB; nothing was run";
 
 // Field `n` (from 1) of `text`: the bytes between the (n-1)-th and the n-th "|", or to
 // the end of the text when there is no n-th "|". No quoting, no escapes, no trimming.
@@ -80,10 +83,11 @@ ParamText ReadParamText(const char *params) noexcept;
 
 // Where the answer for a parameter text goes. A text is cut, and runs nothing, when a
 // "|" stood inside a field: a field after the variable's (field n) holds more than
-// blanks (space, tab, CR, LF); with `sqlField`, field 2 ends inside a quoted text, a
-// quoted name or a /* comment that a later field closes; or the text is over the
-// bound. The variable of a cut text is the one the author meant, the last field that
-// holds more than blanks (none when that stands before field n); otherwise field n.
+// blanks (space, tab, CR, LF); field n holds a blank between other bytes (no variable's
+// name does); with `sqlField`, field 2 ends inside a quoted text, a quoted name or a /*
+// comment that a later field closes; or the text is over the bound. The variable of a
+// cut text is the one the author meant, the last field that holds more than blanks
+// (none when that stands before field n); otherwise field n.
 struct AnswerTarget {
   std::string_view variable;  // no data: no such field, the name goes as null
   bool cut = false;
@@ -110,6 +114,7 @@ struct ActionFrame {
   bool sqlField;           // field 2 is SQL: a quote it ends inside cuts the text
   const char *noMemory;    // the answer when memory for the parameter text runs out
   const char *cut;         // the answer for a cut text (FindAnswerTarget), which runs nothing
+  const char *tooLong;     // the answer for a text over the 16 MiB bound, which runs nothing
   // The action's work (open, work, release, close) on fields 1..fieldCount, each
   // zero-terminated; returns the answer.
   Answer (*work)(const std::string_view *fields) noexcept;

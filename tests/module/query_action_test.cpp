@@ -97,6 +97,8 @@ TEST_F(QueryAction, ErrorsCarrySqlitesMessage) {
   EXPECT_EQ(Query("SELECT * FROM nosuch"), "Error: no such table: nosuch");
   EXPECT_EQ(Query("SELEKT 1"), "Error: near \"SELEKT\": syntax error");
   EXPECT_EQ(Query("SELECT nocolumn FROM t"), "Error: no such column: nocolumn");
+  // A message's line breaks at its end are dropped: only a record set ends in a CR.
+  EXPECT_EQ(Query("SELECT * FROM \"x\r\n\""), "Error: no such table: x");
   const std::string mixed = Query("SELECT 1; SELECT 1, 2");
   EXPECT_EQ(mixed.rfind("Error: ", 0), 0u) << mixed;
 }

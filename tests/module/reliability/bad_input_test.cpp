@@ -203,11 +203,16 @@ TEST_F(BadInputs, EveryTextEndsInAnAnswerAndOneHandBack) {
 
 TEST_F(BadInputs, TextLongerThanSixteenMebibytesRunsNothingAndAnswersItsVariable) {
   test::Module();
-  test::ForgetSets();
-  test::RunAction(1, "big.db|CREATE TABLE t(a); " + std::string(17 << 20, ' ') + "|res");
-  ASSERT_EQ(host::TheHostRecord().sets.size(), 1u);
-  EXPECT_EQ(host::TheHostRecord().sets[0].name, "res");
-  EXPECT_EQ(host::TheHostRecord().sets[0].value, "Error: unable to execute Querry");
+  const std::string text = "big.db|CREATE TABLE t(a); " + std::string(17 << 20, ' ') + "|res";
+  for (const auto &[action, answer] :
+       {std::pair{1, "Error: unable to execute Querry"},
+        std::pair{2, "Error: the text is longer than 16 MiB; nothing was run"}}) {
+    test::ForgetSets();
+    test::RunAction(action, text);
+    ASSERT_EQ(host::TheHostRecord().sets.size(), 1u);
+    EXPECT_EQ(host::TheHostRecord().sets[0].name, "res");
+    EXPECT_EQ(host::TheHostRecord().sets[0].value, answer);
+  }
   EXPECT_FALSE(test::Exists("big.db"));
 }
 

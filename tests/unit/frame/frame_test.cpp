@@ -53,6 +53,13 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"a.db|SELECT 'x'||'y'|res", 4, "'y'"},
         FieldCase{"s.db|UPDATE s SET f = 0 | 4 WHERE id = 1|res", 3, " 4 WHERE id = 1", "res"},
         FieldCase{"a.db|DELETE FROM t", 3, ""},  // no variable: runs all the same
+        // A blank inside the variable's field: SQL that a "|" cut, with no variable after.
+        FieldCase{"t.db|UPDATE t SET f = 0 | 4 WHERE id = 1|", 3, " 4 WHERE id = 1",
+                  " 4 WHERE id = 1"},
+        FieldCase{"t.db|DELETE FROM t -- old|new\nWHERE id = 3", 3, "new\nWHERE id = 3",
+                  "new\nWHERE id = 3"},
+        FieldCase{"d|t|c|5|f|v\tw", 6, "v\tw", "v\tw"},
+        FieldCase{"d|t|c|5|f|\r\nv \t", 6, "\r\nv \t"},
         FieldCase{"a.db|DELETE FROM t|res|more", 3, "res", "more"},  // a deliberate extra field
         FieldCase{"a.db|SELECT 1|res| \t|\r\n", 3, "res"},           // trailing blank fields
         FieldCase{"a.db|SELECT 1|| ", 3, ""}, FieldCase{"", 1, ""}, FieldCase{"", 6, ""},
