@@ -12,7 +12,8 @@
 #include "blob/row_id_text.h"
 #include "db/result_table.h"
 #include "frame/frame.h"
-#include "platform/platform.h"
+#include "platform/blob_file.h"
+#include "platform/database_files.h"
 
 namespace kiv::blob {
 namespace {
@@ -99,21 +100,27 @@ bool FetchValue(db::ResultTable &table, const db::DbHandle &db, const BlobAddres
 }
 
 // Makes `value` the whole content of the file `target`, created when missing, opened
-// into `file`. False, with the file as it was (a file this made is removed again), when
-// it cannot be opened, written or closed, or when it is one of the database's own
-// files, which is never opened; should the open still reach one (renamed in the
-// meantime), `file` keeps it open, and the caller closes it, and removes it when this
-// open made it, only after the database.
-bool WriteTarget(platform::File &file, const char *target, const char *database,
-                 const ByteBuffer &value) noexcept {
-  if (platform::NamesDatabaseFile(target, database)) return false;
+// into `file`; returns the answer. "Error: unable to write file", with the file as it
+// was (a file this made is removed again), when any call on it fails, or when it is one
+// of the database's own files, which is never opened; should the open still reach one
+// (renamed in the meantime), `file` keeps it open, and the caller closes it, and removes
+// it when this open made it, only after the database. "BLOB SELECT Error" when memory
+// for the file's old content, kept until the new one is safe, is short.
+const char *WriteTarget(platform::File &file, const char *target, const char *database,
+                        const ByteBuffer &value) noexcept {
+  if (platform::NamesDatabaseFile(target, database)) return frame::kAnswerWriteFileFailed;
   file = platform::OpenUnshared(target, platform::IfMissing::Create);
-  if (!file.IsOpen() || platform::IsDatabaseFile(file, database)) return false;
-  if (!platform::ReplaceContent(file, value.view())) {
-    platform::CloseDiscardingCreated(file, target);
-    return false;
+  if (!file.IsOpen() || platform::IsDatabaseFile(file, database))
+    return frame::kAnswerWriteFileFailed;
+  switch (platform::ReplaceContent(file, target, value.view())) {
+    case platform::Replaced::kYes:
+      return frame::kAnswerOk;
+    case platform::Replaced::kNoMemory:
+      return frame::kAnswerBlobSelectFailed;
+    case platform::Replaced::kNo:
+      break;
   }
-  return platform::CloseFile(file);
+  return frame::kAnswerWriteFileFailed;
 }
 
 // What became of building the UPDATE statement.
@@ -122,8 +129,9 @@ enum class Built { kStatement, kUnreadable, kCannotBuild };
 // Builds the UPDATE statement around the whole content of `source`, opened into `file`
 // and closed again before the statement runs: the file is read with one read straight
 // into the second half of the digits' room and expanded to hex in place, so the content
-// is never held twice. kUnreadable when the file cannot be opened or read or is one of
-// the database's own files (never opened; reached all the same, it stays open in `file`
+// is never held twice. kUnreadable when the file cannot be opened or read, still holds
+// bytes past those read (it grew while it was read; a file whose size reads 0), or is
+// one of the database's own files (never opened; reached all the same, it stays open in `file`
 // until the caller has closed the database); kCannotBuild when the statement would be
 // longer than SQLite accepts as one SQL text (checked before reading) or memory for it
 // is short. Nothing is sent either way.
@@ -144,7 +152,10 @@ Built BuildUpdateStatement(const BlobAddress &address, platform::File &file, con
   if (!statement.Resize(fixedLength + 2 * length)) return Built::kCannotBuild;
   char *digits = statement.data() + TotalSize(head);
   std::size_t received = 0;
-  if (!platform::ReadFromStart(file, digits + length, length, &received)) return Built::kUnreadable;
+  bool more = false;
+  if (!platform::ReadFromStart(file, digits + length, length, &received) ||
+      !platform::HasBytesPast(file, received, &more) || more)
+    return Built::kUnreadable;
   file = platform::File();  // closed before the statement runs
   PutPieces(statement.data(), head);
   WriteHex(reinterpret_cast<const unsigned char *>(digits + length), received, digits);
@@ -171,8 +182,9 @@ frame::Answer RunBlobGet(std::string_view database, std::string_view tableName,
     ByteBuffer value;
     if (!FetchValue(table, db, address, value)) {
       answer = frame::kAnswerBlobSelectFailed;
-    } else if (!WriteTarget(file, target.data(), database.data(), value)) {
-      answer = frame::kAnswerWriteFileFailed;
+    } else {
+      db::ReleaseTable(table);  // before the target's old content is kept in memory
+      answer = WriteTarget(file, target.data(), database.data(), value);
     }
   }
   db::ReleaseTable(table);

@@ -6,7 +6,7 @@
 
 #include "base/byte_buffer.h"
 #include "db/engine.h"
-#include "platform/platform.h"
+#include "platform/file_names.h"
 
 namespace kiv::db {
 namespace {
@@ -50,7 +50,7 @@ bool OpenDatabase(std::string_view name, DbHandle &db) noexcept {
   if (nul != std::string_view::npos) name.remove_suffix(name.size() - nul);
   if (name.size() > kLongestDatabaseName) return false;
   const Engine *engine = TheEngine();
-  char file[platform::kUtf8NameRoom];
+  char file[platform::kFileNameRoom];
   if (engine == nullptr || !platform::FileNameAsUtf8(name, file)) return false;
   const bool opened = engine->sqlite3_open(file, &db.connection) == SQLITE_OK;
   if (db.connection != nullptr) {

@@ -11,7 +11,8 @@
 #include <atomic>
 
 #include "db/engine.h"
-#include "platform/platform.h"
+#include "platform/libraries.h"
+#include "platform/process.h"
 
 namespace kiv::db {
 namespace {

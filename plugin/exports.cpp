@@ -10,7 +10,7 @@
 #include "blob/blob_actions.h"
 #include "frame/frame.h"
 #include "kivsqlite3.h"
-#include "platform/platform.h"
+#include "platform/process.h"
 #include "plugin/action_table.h"
 
 namespace kiv::plugin {

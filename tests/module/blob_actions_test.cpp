@@ -162,6 +162,8 @@ TEST_F(BlobActions, PutErrorsLeaveTheColumnAsItWas) {
   std::filesystem::create_directory(Path("dir"));
   EXPECT_EQ(Put("1", Path("dir")), "Error: unable to read file");
   EXPECT_EQ(Put("1", ""), "Error: unable to read file");
+  // Bytes past those read: a file whose size reads 0, as one that grew while read.
+  EXPECT_EQ(Put("1", "/proc/self/status"), "Error: unable to read file");
   EXPECT_FALSE(test::Exists(Path("missing")));
   EXPECT_EQ(Img(1), "\xCA\xFE");
   EXPECT_EQ(test::Answer(4, Path("missing/b.db") + "|pics|img|1|" + Path("in") + "|res"),

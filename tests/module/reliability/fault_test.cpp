@@ -12,11 +12,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 
 #include "host/host_os.h"
 #include "support/alloc_faults.h"
-#include "support/disk_faults.h"
 #include "support/module_host.h"
 #include "support/sqlite_probe.h"
 #include "support/test_folder.h"
@@ -186,28 +184,6 @@ TEST_F(Faults, FullDiskLeavesTheTargetWholeAndNoHalfWrittenNewFile) {
   EXPECT_TRUE(test::ReadBytes(Path("old.bin")) == old);
   EXPECT_FALSE(test::Exists(Path("new.bin")));
   EXPECT_EQ(test::ReadBytes(Path("small.bin")), "1");
-
-  // A sparse target longer than the value needs room for its holes, which a nearly full
-  // disk refuses; a write that fails after the target has grown takes the growth back.
-  // Either way the target is byte for byte as it was.
-  const std::string sparse(1000000, '\0');
-  ASSERT_EQ(truncate(Path("old.bin").c_str(), 0), 0);
-  ASSERT_EQ(truncate(Path("old.bin").c_str(), 1000000), 0);
-  test::WriteBytes(Path("short.bin"), "ten bytes!");
-  const std::pair<std::string, std::function<void()>> disks[] = {
-      {"old.bin", [] { test::disk::FillUpAfter(4096); }},
-      {"short.bin", [] { test::disk::FailWrites(); }}};
-  for (const auto &[target, fault] : disks) {
-    EXPECT_EQ(AnswersInChild({{3, get + Path(target) + "|r"}},
-                             [fault = fault] {
-                               fault();
-                               return true;
-                             }),
-              std::vector<std::string>{"Error: unable to write file"})
-        << target;
-  }
-  EXPECT_TRUE(test::ReadBytes(Path("old.bin")) == sparse);
-  EXPECT_EQ(test::ReadBytes(Path("short.bin")), "ten bytes!");
 }
 
 // The hand-backs of the out-of-memory tests, kept without allocating anything.
