@@ -1,14 +1,21 @@
 #!/bin/sh
 # Installs Debian packages (as root): apt-get update, then apt-get install. An update
 # that fails for part of the index (a mirror caught mid-sync) is tried again a few
-# times and then let be: the install goes on with the lists it has, and fails plainly
-# only when a package really cannot be had.
+# times and then let be: the install goes on with the lists it has. Where that leaves
+# one architecture's security index missing, the versions of the two architectures no
+# longer agree (wine32:i386 beside amd64), and the packages are then taken from the
+# release itself, whose index is whole.
 #   scripts/apt-install.sh PACKAGE...
 set -eu
 export DEBIAN_FRONTEND=noninteractive
+updated=no
 for attempt in 1 2 3; do
-  apt-get update -qq && break
+  if apt-get update -qq; then updated=yes; break; fi
   echo "apt-install: apt-get update failed (attempt $attempt of 3)" >&2
   [ "$attempt" = 3 ] || sleep 15
 done
-apt-get install -y -qq --no-install-recommends "$@"
+if apt-get install -y -qq --no-install-recommends "$@"; then exit 0; fi
+[ "$updated" = no ] || exit 1
+release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+echo "apt-install: the index is incomplete; installing from $release itself" >&2
+apt-get install -y -qq --no-install-recommends -t "$release" "$@"
