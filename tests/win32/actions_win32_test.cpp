@@ -9,7 +9,9 @@
 
 #include <thread>
 
+#include "blob/blob_actions.h"
 #include "support/module_host.h"
+#include "support/os_call_faults.h"
 #include "support/sqlite_probe.h"
 #include "support/test_folder.h"
 
@@ -191,13 +193,35 @@ TEST_F(Win32Actions, FileHeldWithoutSharingIsRefusedBothWays) {
     EXPECT_EQ(Blob(4, "1", own), "Error: unable to read file") << own;
   }
   EXPECT_FALSE(test::Exists(db_ + "-journal"));
-  // Devices are refused before they are opened, in any folder, with any extension.
-  for (const std::string &device : {std::string("COM1"), std::string("nul"), Path("aux.jpg"),
-                                    Path("Con .txt"), std::string("\\\\.\\NUL")}) {
+  EXPECT_EQ(test::Scalar(db_, "SELECT hex(img) FROM pics WHERE id = 1"), "CAFE");
+}
+
+TEST_F(Win32Actions, DevicesAreRefusedWithoutBeingOpened) {
+  MakePics("x'CAFE'");
+  // Reserved in any folder, with any extension, trailing dots or blanks, the superscript
+  // digits as code page 1252 writes them; and paths into the device space.
+  const std::string devices[] = {
+      "COM1",     "nul",        Path("aux.jpg"),         Path("Con .txt"),
+      "NUL. .",   "COM0",       Path("LPT0.txt"),        Path("COM\xB9.jpg"),
+      "lpt\xB3",  "\\\\.\\NUL", "\\\\?\\PhysicalDrive0", "\\\\?\\pipe\\x",
+      "\\\\?\\C:"};
+  // The same code linked in, its system calls counted: nothing is opened.
+  test::os_faults::Install();
+  for (const std::string &device : devices) {
     EXPECT_EQ(Blob(3, "1", device), "Error: unable to write file") << device;
     EXPECT_EQ(Blob(4, "1", device), "Error: unable to read file") << device;
+    test::os_faults::Arm("", 0, 0);
+    EXPECT_STREQ(blob::RunBlobGet(db_, "pics", "img", "1", device).c_str(),
+                 "Error: unable to write file");
+    EXPECT_STREQ(blob::RunBlobPut(db_, "pics", "img", "1", device).c_str(),
+                 "Error: unable to read file");
+    EXPECT_EQ(test::os_faults::Counts().count("CreateFileA"), 0u) << device;
+    EXPECT_EQ(test::os_faults::Counts().count("CreateFileW"), 0u) << device;
   }
+  test::os_faults::Uninstall();
   EXPECT_EQ(test::Scalar(db_, "SELECT hex(img) FROM pics WHERE id = 1"), "CAFE");
+  EXPECT_EQ(Blob(3, "1", "\\\\?\\" + Path("long.bin")), kOk);  // a file's own \\?\ path
+  EXPECT_EQ(test::ReadBytes(Path("long.bin")), "\xCA\xFE");
 }
 
 }  // namespace
