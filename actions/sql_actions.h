@@ -7,7 +7,7 @@
 
 #include "base/byte_buffer.h"
 #include "db/result_table.h"
-#include "frame/frame.h"
+#include "frame/answers.h"
 
 namespace kiv::actions {
 

@@ -8,7 +8,7 @@
 
 #include "actions/sql_actions.h"
 #include "blob/hex_codec.h"
-#include "frame/frame.h"
+#include "frame/param_text.h"
 
 namespace {
 

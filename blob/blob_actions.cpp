@@ -11,7 +11,7 @@
 #include "blob/hex_codec.h"
 #include "blob/row_id_text.h"
 #include "db/result_table.h"
-#include "frame/frame.h"
+#include "frame/answers.h"
 #include "platform/blob_file.h"
 #include "platform/database_files.h"
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "base/byte_buffer.h"
-#include "frame/frame.h"
+#include "frame/answers.h"
 
 namespace kiv::blob {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/frame.h"
+#include "frame/param_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string text(reinterpret_cast<const char *>(data), size);
@@ -34,7 +34,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const kiv::frame::ParamText params{text};
   const auto plain = kiv::frame::FindAnswerTarget(params, kSplit, false);
   const auto sql = kiv::frame::FindAnswerTarget(params, kSplit, true);
-  const bool isCut = lastFilled > static_cast<int>(kSplit);
+  // A blank between other bytes of the variable's field: no variable is named so.
+  const std::string_view variable = kiv::frame::ParamField(text, static_cast<int>(kSplit));
+  const std::size_t first = variable.find_first_not_of(" \t\r\n");
+  const bool innerBlank = first != std::string_view::npos &&
+                          variable.substr(first, variable.find_last_not_of(" \t\r\n") - first)
+                                  .find_first_of(" \t\r\n") != std::string_view::npos;
+  const bool isCut = lastFilled > static_cast<int>(kSplit) || innerBlank;
   if (plain.cut != isCut || (isCut && !sql.cut)) __builtin_trap();
   if (plain.variable != (isCut ? kiv::frame::ParamField(text, lastFilled)
                                : kiv::frame::ParamField(text, static_cast<int>(kSplit))))

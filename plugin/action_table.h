@@ -1,7 +1,6 @@
 // ActionTable: the whole description of each of the four actions, as the host sees it
 // and as the frame runs it. Registration, qvEditAction, qvExecAction and the four
-// action functions all read this one constant table; exports.cpp defines it beside the
-// exports it points to.
+// action functions all read this one constant table, by action number.
 #pragma once
 
 #include <array>
@@ -27,9 +26,12 @@ struct ActionRow {
 inline constexpr char kParameterType[] = "ACTIONPARAM_ALPHA";
 inline constexpr int32_t kParameterCount = 1;
 
-extern const std::array<ActionRow, 4> ActionTable;
+// The table, defined constexpr in exports.cpp beside the exports its rows point to,
+// where the compiler checks that each row's number is its place plus one.
+inline constexpr std::size_t kActionCount = 4;
+extern const std::array<ActionRow, kActionCount> ActionTable;
 
-// The row for `number`, compared with 1, 2, 3, 4 in this order; null for any other.
+// The row for `number` (1 to 4); null for any other.
 const ActionRow *FindAction(int32_t number) noexcept;
 
 // The longest hint, with room to spare; BuildHint never writes more.

@@ -24,6 +24,9 @@ constexpr char kDescription[] = KIV_DESCRIPTION;
 constexpr char kSqlTemplate[] = "[Database]|[SQL_String]|return_variable";
 
 // A copy of `text` in `out`, zero-terminated; `text` is one of the table's constants.
+// The host is handed copies that live until its callback returns, never the constants
+// themselves: a host that writes into a text it was handed (its own headers declare
+// them char *) must not fault on the module's read-only data.
 template <std::size_t N>
 const char *CopyOf(const char *text, char (&out)[N]) noexcept {
   std::strncpy(out, text, N - 1);
@@ -65,10 +68,8 @@ void SetHostText(HostTextSlot *slot, const char *text) noexcept {
 }  // namespace
 
 const ActionRow *FindAction(int32_t number) noexcept {
-  for (const ActionRow &row : ActionTable) {
-    if (row.number == number) return &row;
-  }
-  return nullptr;
+  if (number < 1 || number > static_cast<int32_t>(kActionCount)) return nullptr;
+  return &ActionTable[static_cast<std::size_t>(number) - 1];  // each number is its place
 }
 
 std::size_t BuildHint(const ActionRow &row, char (&out)[kHintRoom]) noexcept {
@@ -88,80 +89,117 @@ std::size_t BuildHint(const ActionRow &row, char (&out)[kHintRoom]) noexcept {
 using namespace kiv;
 using plugin::ActionRow;
 
-// --- The four action functions: each runs its row of the table.
+// --- The four actions: their work, their exported functions and the table.
 
 namespace kiv::plugin {
 namespace {
 
-const char *RunRow(std::size_t index, const char *params) noexcept {
-  return frame::RunActionFrame(params, ActionTable[index].frame);
+// The fields of one action's parameter text, as its row declares `Count` of them: the
+// work reads field i + 1 as Get<i>(), and a field the row does not declare does not
+// compile. The last field is the variable's, which only the frame reads.
+template <std::size_t Count>
+struct Fields {
+  static_assert(Count >= 1 && Count <= frame::kMostFields, "the frame holds kMostFields fields");
+  const std::string_view *field;  // fields 1..Count, each zero-terminated
+  template <std::size_t I>
+  std::string_view Get() const noexcept {
+    static_assert(I + 1 < Count, "a field the action's row does not declare");
+    return field[I];
+  }
+};
+
+frame::Answer Command(Fields<3> f) noexcept {
+  return actions::RunCommand(f.Get<0>(), f.Get<1>().data());
 }
 
-frame::Answer Command(const std::string_view *field) noexcept {
-  return actions::RunCommand(field[0], field[1].data());
+frame::Answer Query(Fields<3> f) noexcept {
+  return actions::RunQuery(f.Get<0>(), f.Get<1>().data());
 }
 
-frame::Answer Query(const std::string_view *field) noexcept {
-  return actions::RunQuery(field[0], field[1].data());
+frame::Answer BlobGet(Fields<6> f) noexcept {
+  return blob::RunBlobGet(f.Get<0>(), f.Get<1>(), f.Get<2>(), f.Get<3>(), f.Get<4>());
 }
 
-frame::Answer BlobGet(const std::string_view *field) noexcept {
-  return blob::RunBlobGet(field[0], field[1], field[2], field[3], field[4]);
+frame::Answer BlobPut(Fields<6> f) noexcept {
+  return blob::RunBlobPut(f.Get<0>(), f.Get<1>(), f.Get<2>(), f.Get<3>(), f.Get<4>());
 }
 
-frame::Answer BlobPut(const std::string_view *field) noexcept {
-  return blob::RunBlobPut(field[0], field[1], field[2], field[3], field[4]);
+// The frame of an action whose work `Work` reads `Count` fields, the field count written
+// once; the other answers are those for a text that never reaches the work.
+template <std::size_t Count, frame::Answer (*Work)(Fields<Count>) noexcept>
+constexpr frame::ActionFrame FrameOf(bool sqlField, const char *noMemory, const char *cut,
+                                     const char *tooLong) {
+  return {
+      Count,    sqlField,
+      noMemory, cut,
+      tooLong,  [](const std::string_view *field) noexcept { return Work(Fields<Count>{field}); }};
 }
 
 }  // namespace
+
+// Runs the action numbered `Number`: its row is the table's place Number - 1.
+template <int32_t Number>
+const char *RunNumber(const char *params) noexcept {
+  static_assert(Number >= 1 && Number <= static_cast<int32_t>(kActionCount));
+  return frame::RunActionFrame(params, ActionTable[Number - 1].frame);
+}
+
 }  // namespace kiv::plugin
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_CMD(const char *params) {
-  return plugin::RunRow(0, params);
+  return plugin::RunNumber<1>(params);
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_SELECT(const char *params) {
-  return plugin::RunRow(1, params);
+  return plugin::RunNumber<2>(params);
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_GET(const char *params) {
-  return plugin::RunRow(2, params);
+  return plugin::RunNumber<3>(params);
 }
 
 extern "C" KIV_EXPORT const char *KIV_CALL QX_SQLITE_BLOB_PUT(const char *params) {
-  return plugin::RunRow(3, params);
+  return plugin::RunNumber<4>(params);
 }
 
-const std::array<ActionRow, 4> plugin::ActionTable = {{
-    {1,
-     "QX_SqLite_cmd",
-     "Execute SQL command WITHOUT Recordet ( Returns Ok or Error)",
-     plugin::kSqlTemplate,
-     &QX_SQLITE_CMD,
-     {3, true, frame::kAnswerCommandFailed, frame::kAnswerCommandFailed,
-      frame::kAnswerCommandFailed, &plugin::Command}},
-    {2,
-     "QX_SqLite_Select",
-     "Execute SQL command WITH Recordet",
-     plugin::kSqlTemplate,
-     &QX_SQLITE_SELECT,
-     {3, true, frame::kAnswerQueryOutOfMemory, frame::kAnswerQueryCut, frame::kAnswerQueryTooLong,
-      &plugin::Query}},
-    {3,
-     "QX_SqLite_BLOB_Get",
-     "GET Binary Data from a BLOB Field ( Returns Ok or Error)",
-     "[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|return_variable",
-     &QX_SQLITE_BLOB_GET,
-     {6, false, frame::kAnswerBlobSelectFailed, frame::kAnswerBlobSelectFailed,
-      frame::kAnswerBlobSelectFailed, &plugin::BlobGet}},
-    {4,
-     "QX_SqLite_BLOB_Put",
-     "PUT Binary Data into a BLOB Field ( Returns Ok or Error)",
-     "[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable",
-     &QX_SQLITE_BLOB_PUT,
-     {6, false, frame::kAnswerBlobUpdateFailed, frame::kAnswerBlobUpdateFailed,
-      frame::kAnswerBlobUpdateFailed, &plugin::BlobPut}},
+namespace kiv::plugin {
+
+constexpr std::array<ActionRow, kActionCount> ActionTable = {{
+    {1, "QX_SqLite_cmd", "Execute SQL command WITHOUT Recordet ( Returns Ok or Error)",
+     kSqlTemplate, &QX_SQLITE_CMD,
+     FrameOf<3, &Command>(true, frame::kAnswerCommandFailed, frame::kAnswerCommandFailed,
+                          frame::kAnswerCommandFailed)},
+    {2, "QX_SqLite_Select", "Execute SQL command WITH Recordet", kSqlTemplate, &QX_SQLITE_SELECT,
+     FrameOf<3, &Query>(true, frame::kAnswerQueryOutOfMemory, frame::kAnswerQueryCut,
+                        frame::kAnswerQueryTooLong)},
+    {3, "QX_SqLite_BLOB_Get", "GET Binary Data from a BLOB Field ( Returns Ok or Error)",
+     "[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|return_variable", &QX_SQLITE_BLOB_GET,
+     FrameOf<6, &BlobGet>(false, frame::kAnswerBlobSelectFailed, frame::kAnswerBlobSelectFailed,
+                          frame::kAnswerBlobSelectFailed)},
+    {4, "QX_SqLite_BLOB_Put", "PUT Binary Data into a BLOB Field ( Returns Ok or Error)",
+     "[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable", &QX_SQLITE_BLOB_PUT,
+     FrameOf<6, &BlobPut>(false, frame::kAnswerBlobUpdateFailed, frame::kAnswerBlobUpdateFailed,
+                          frame::kAnswerBlobUpdateFailed)},
 }};
+
+// What the compiler checks of the table: the host and the exports find a row by its
+// number, and the frame holds at most kMostFields fields.
+constexpr bool NumbersArePlaces() {
+  for (std::size_t i = 0; i < ActionTable.size(); ++i) {
+    if (ActionTable[i].number != static_cast<int32_t>(i + 1)) return false;
+  }
+  return true;
+}
+static_assert(NumbersArePlaces(), "each action's number is its place in the table plus one");
+constexpr bool FieldsFitTheFrame() {
+  for (const ActionRow &row : ActionTable) {
+    if (row.frame.fieldCount < 1 || row.frame.fieldCount > frame::kMostFields) return false;
+  }
+  return true;
+}
+static_assert(FieldsFitTheFrame(), "no action reads more fields than the frame holds");
+
+}  // namespace kiv::plugin
 
 // --- The seven host exports.
 

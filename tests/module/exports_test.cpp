@@ -18,24 +18,23 @@ TEST(Registration, AnnouncesFourActionsInOrderWithTheirHints) {
   ASSERT_EQ(actions.size(), 4u);
   const char *names[4] = {"QX_SqLite_cmd", "QX_SqLite_Select", "QX_SqLite_BLOB_Get",
                           "QX_SqLite_BLOB_Put"};
-  const std::size_t hintLengths[4] = {115, 92, 149, 149};
+  const char *hints[4] = {
+      "Execute SQL command WITHOUT Recordet ( Returns Ok or Error)\r\n"
+      "QX_SqLite_cmd\"[Database]|[SQL_String]|return_variable\"",
+      "Execute SQL command WITH Recordet\r\n"
+      "QX_SqLite_Select\"[Database]|[SQL_String]|return_variable\"",
+      "GET Binary Data from a BLOB Field ( Returns Ok or Error)\r\nQX_SqLite_BLOB_Get"
+      "\"[Database]|[TableName]|[FieldName]|[RowID]|[TargetFile]|return_variable\"",
+      "PUT Binary Data into a BLOB Field ( Returns Ok or Error)\r\nQX_SqLite_BLOB_Put"
+      "\"[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable\""};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(actions[i].number, i + 1);
     EXPECT_EQ(actions[i].name, names[i]);
     EXPECT_EQ(actions[i].type, "ACTIONPARAM_ALPHA");
     EXPECT_EQ(actions[i].count, 1);
     EXPECT_EQ(actions[i].countAgain, 1);
-    EXPECT_EQ(actions[i].hint.size(), hintLengths[i]);
+    EXPECT_EQ(actions[i].hint, hints[i]);
   }
-  EXPECT_EQ(actions[1].hint,
-            "Execute SQL command WITH "
-            "Recordet\r\nQX_SqLite_Select\"[Database]|[SQL_String]|return_variable\"");
-  EXPECT_EQ(actions[0].hint,
-            "Execute SQL command WITHOUT Recordet ( Returns Ok or Error)\r\n"
-            "QX_SqLite_cmd\"[Database]|[SQL_String]|return_variable\"");
-  EXPECT_EQ(actions[3].hint,
-            "PUT Binary Data into a BLOB Field ( Returns Ok or Error)\r\nQX_SqLite_BLOB_Put"
-            "\"[Database]|[TableName]|[FieldName]|[RowID]|[SourceFile]|return_variable\"");
 }
 
 TEST(Identity, FillsThreeSlotsAndRefillsThemFreeingTheOldBlocks) {

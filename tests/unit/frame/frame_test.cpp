@@ -1,7 +1,7 @@
 // The frame: ParamField's "|" split of the parameter text, the in-place split that the
 // actions use, which must give the same fields, each zero-terminated, and the rules that
 // find a text cut by a "|" inside a field.
-#include "frame/frame.h"
+#include "frame/param_text.h"
 
 #include <gtest/gtest.h>
 
