@@ -54,7 +54,21 @@ bool AllOutputShown() noexcept;
 bool Utf8ToHostText(std::string &text);
 
 // Settles how the process meets the system before anything runs: on POSIX a write beyond
-// the file size limit then fails (and the action answers) instead of ending kivhost.
+// the file size limit then fails (and the action answers) instead of ending kivhost; on
+// Windows standard input is read as bytes, so that a Ctrl-Z in it means what it means
+// in a file.
 void PrepareProcess() noexcept;
+
+// True when the file `name` (bytes as the module would take them) exists.
+bool FileExists(const std::string &name);
+
+// What ReadTypedLine found.
+enum class Typed { kNotAConsole, kLine, kEnd };
+
+// Reads one line typed at a console into `utf8`, without its line end: on Windows as
+// the console holds it (UTF-16, so that a typed "é" is not the OEM code page's 0x82),
+// made UTF-8. kNotAConsole, reading nothing, when standard input is no Windows console:
+// it is then read as bytes.
+Typed ReadTypedLine(std::string &utf8);
 
 }  // namespace kiv::host

@@ -2,6 +2,7 @@
 // /proc/self/exe for the program's folder, free for host memory.
 #include <dlfcn.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -71,5 +72,12 @@ bool AllOutputShown() noexcept {
 }
 
 void PrepareProcess() noexcept { signal(SIGXFSZ, SIG_IGN); }
+
+bool FileExists(const std::string &name) {
+  struct stat info {};
+  return stat(name.c_str(), &info) == 0;
+}
+
+Typed ReadTypedLine(std::string &) { return Typed::kNotAConsole; }
 
 }  // namespace kiv::host

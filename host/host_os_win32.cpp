@@ -103,7 +103,10 @@ void *FindExport(void *module, const char *name) noexcept {
 }
 
 bool Utf8ToHostText(std::string &text) {
-  if (text.empty()) return true;
+  // Where the ANSI code page is UTF-8 itself ("Use Unicode UTF-8 for worldwide language
+  // support"), the host's text is UTF-8: nothing to convert, and WC_NO_BEST_FIT_CHARS
+  // with a default-character flag would fail for it.
+  if (text.empty() || GetACP() == CP_UTF8) return true;
   const int size = static_cast<int>(text.size());
   std::wstring wide(static_cast<std::size_t>(size), L'\0');
   const int units = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), size);
@@ -187,6 +190,34 @@ bool AllOutputShown() noexcept {
   return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 && !outputLost;
 }
 
-void PrepareProcess() noexcept {}
+void PrepareProcess() noexcept { _setmode(_fileno(stdin), _O_BINARY); }
+
+bool FileExists(const std::string &name) {
+  return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+Typed ReadTypedLine(std::string &utf8) {
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  DWORD mode = 0;
+  if (input == INVALID_HANDLE_VALUE || !GetConsoleMode(input, &mode)) return Typed::kNotAConsole;
+  std::wstring wide;
+  for (;;) {
+    wchar_t unit = 0;
+    DWORD got = 0;
+    if (!ReadConsoleW(input, &unit, 1, &got, nullptr) || got == 0) {
+      if (wide.empty()) return Typed::kEnd;
+      break;
+    }
+    if (unit == L'\n') break;
+    wide += unit;
+  }
+  if (!wide.empty() && wide.back() == L'\r') wide.pop_back();
+  utf8.assign(wide.size() * 3, '\0');
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                          static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  return Typed::kLine;
+}
 
 }  // namespace kiv::host

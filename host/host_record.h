@@ -36,6 +36,17 @@ HostRecord &TheHostRecord();
 // The value last set for variable `name` (a null value reads as empty), or nothing.
 std::optional<std::string> CurrentValue(const std::string &name);
 
+// The parameter template `action` was registered with ("[Database]|[SQL_String]|
+// return_variable"): the hint's second line holds the name and the template in double
+// quotes. Empty when the hint has none.
+std::string TemplateOf(const RegisteredAction &action);
+
+// The registered action numbered `number`, or null.
+const RegisteredAction *FindRegistered(int32_t number);
+
+// The numbers registered, as a range for a message ("1 to 4"); "none" before any.
+std::string RegisteredRange();
+
 // The callbacks a host hands to qvRegisterPlugIn; they fill TheHostRecord().
 int32_t KIV_CALL RecordAction(int32_t number, const char *name, const char *hint, const char *type,
                               int32_t count, int32_t countAgain);

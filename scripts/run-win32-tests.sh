@@ -4,7 +4,7 @@
 # kivhost.exe for the command-line checks (each Wine start costs a minute or more under
 # the emulator). kivhost's output is compared with what the Linux kivhost prints for the
 # same commands, written beforehand to expected\.
-#   scripts/run-win32-tests.sh WIN32_BIN_FOLDER NATIVE_BIN_FOLDER
+#   scripts/run-win32-tests.sh WIN32_BIN_FOLDER NATIVE_BIN_FOLDER [TEST PROGRAM OPTIONS...]
 set -euo pipefail
 win=$(cd "$1" && pwd)
 native=$(cd "$2" && pwd)
@@ -36,4 +36,4 @@ grep -q '^rows = E974E9' "$work/expected/script.out"
 
 cd "$work/run"
 KIV_MODULE=$(windows "$work/plug/KivSQLite3.dll") KIV_EXPECTED=$(windows "$work/expected") \
-  "$here/run-in-wine.sh" "$work/host/kiv_win32_tests.exe"
+  "$here/run-in-wine.sh" "$work/host/kiv_win32_tests.exe" "${@:3}"

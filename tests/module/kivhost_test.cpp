@@ -17,6 +17,8 @@
 namespace kiv {
 namespace {
 
+using namespace std::string_literals;
+
 struct Outcome {
   int status;
   std::string out;
@@ -118,14 +120,18 @@ TEST_F(Kivhost, ScriptsInEveryEncodingAndLineEndRunAsTheHostHoldsThem) {
   std::string unicode = "\xFF\xFE";  // "Unicode" as Notepad saves it: UTF-16 with its mark
   for (const char c : std::string("2 e.db|SELECT hex('\xE9')|r\r\n")) unicode += {c, '\0'};
   const std::pair<std::string, std::string> scripts[] = {
-      {"1 e.db|CREATE TABLE t(v)|r\r2 e.db|SELECT 1|r\r\x1A", "r = Ok\nr = 1\\r\n"},
-      {unicode, "r = C3A9\\r\n"},  // UTF-8 is the host's text on Linux
+      {"1 e.db|CREATE TABLE IF NOT EXISTS t(v)|r\r2 e.db|SELECT 1|r\r\x1A", "r = Ok\nr = 1\\r\n"},
+      {unicode, "r = C3A9\\r\n"},            // UTF-8 is the host's text on Linux
+      {unicode.substr(2), "r = C3A9\\r\n"},  // without its mark
+      {"2 e.db|SELECT 1|r\n\x1A\n2 e.db|SELECT 2|r\n", "r = 1\\r\n"},  // the text ends
       {"2 e.db|SELECT '[nosuch]'|r\n", "r = [nosuch]\\r\n"}};
   for (const auto &[script, shown] : scripts) {
     test::WriteBytes(Path("e.txt"), script);
-    const Outcome out = Run("script e.txt");
-    EXPECT_EQ(out.status, 0) << script;
-    EXPECT_EQ(out.out, shown) << script;
+    for (const char *from : {"script e.txt", "script - < e.txt"}) {
+      const Outcome out = Run(from);
+      EXPECT_EQ(out.status, 0) << from << ": " << script;
+      EXPECT_EQ(out.out, shown) << from << ": " << script;
+    }
   }
   EXPECT_NE(Run("script e.txt 2>&1").out.find("e.txt:1: warning: no variable [nosuch] is set"),
             std::string::npos);
@@ -161,12 +167,13 @@ TEST_F(Kivhost, ScriptRunsLinesAndSubstitutesVariables) {
                        "2 " +
                        Path("s.db") +
                        "|SELECT group_concat(a, ',') FROM t WHERE [a] <> ''|r4\n"
-                       // [[ keeps SQL's bracket quoting; a record set comes without its CR
+                       // [[ keeps SQL's bracket quoting; a record set keeps its CR, as
+                       // the host's variable does, so this finds no row (with a warning)
                        "2 " +
                        Path("s.db") + "|SELECT [[a] FROM t WHERE a = '[r2]'|r5\n");
   const Outcome out = Run("script '" + Path("s.txt") + "'");
   EXPECT_EQ(out.status, 0);
-  EXPECT_EQ(out.out, "r1 = Ok\nr2 = v1\\r\nr3 = Ok\nr4 = v1,Ok\\r\nr5 = v1\\r\n");
+  EXPECT_EQ(out.out, "r1 = Ok\nr2 = v1\\r\nr3 = Ok\nr4 = v1,Ok\\r\nr5 = \n");
 }
 
 TEST_F(Kivhost, HelpVersionAndARefusedActionExplainThemselves) {
@@ -196,16 +203,40 @@ TEST_F(Kivhost, ScriptSkipsBomAndBlanksReadsStandardInputAndGoesOnAfterBadLines)
                    "\xEF\xBB\xBF  1\ts.db|CREATE TABLE t(a)|r1\r\n"  // as Notepad saves it
                    "\tfrobnicate s.db|x|r\n"                         // a bad line
                    "9 s.db|x|r\n"                                    // an action the plug-in lacks
-                   "2  s.db|SELECT count(*) FROM t|r2\n");
+                   "1 s.db|INSERT INTO t VALUES(1)\0; DROP TABLE t|r\n"  // the host ends it at NUL
+                   "2  s.db|SELECT count(*) FROM t|r2\n"s);
   const Outcome out = Run("script s.txt --echo");
   EXPECT_EQ(out.status, 2);
   EXPECT_EQ(out.out,
             "> 1\ts.db|CREATE TABLE t(a)|r1\nr1 = Ok\n> frobnicate s.db|x|r\n> 9 s.db|x|r\n"
-            "> 2  s.db|SELECT count(*) FROM t|r2\nr2 = 0\\r\n");
+            "> 1 s.db|INSERT INTO t VALUES(1)\0; DROP TABLE t|r\n"
+            "> 2  s.db|SELECT count(*) FROM t|r2\nr2 = 0\\r\n"s);
+  EXPECT_NE(Run("script s.txt 2>&1").out.find("s.txt:4: the line holds a NUL byte"),
+            std::string::npos);
   const Outcome piped = Run("script - < s.txt 2>&1");
   EXPECT_NE(piped.out.find("standard input:2: unknown action frobnicate"), std::string::npos)
       << piped.out;
   EXPECT_NE(piped.out.find("r2 = 0\\r"), std::string::npos) << piped.out;
+}
+
+TEST_F(Kivhost, SlipsTheHostWouldNotSeeAreWarnedOfAndTheActionsRunAsTheyStand) {
+  const std::pair<std::string, std::string> slips[] = {
+      {"run 1 's.db|SELECT 1| ok'", "return_variable \" ok\" begins or ends with a blank"},
+      {"run 1 's.db |SELECT 1|ok'", "[Database] \"s.db \" begins or ends with a blank"},
+      {"run 2 '[s.db]|SELECT 1|v'", "[Database] \"[s.db]\" is written in brackets"},
+      {"run 4 's.db|t|c|1|pics/none.png|ok'",
+       "there is no file \"" + Path("pics/none.png") + "\" to read"}};
+  for (const auto &[command, warning] : slips) {
+    const Outcome out = Run(command + " 2>&1");
+    EXPECT_EQ(out.status, 0);
+    EXPECT_NE(out.out.find("kivhost: warning: " + warning), std::string::npos) << out.out;
+  }
+  EXPECT_TRUE(test::Exists(Path("[s.db]")) && test::Exists(Path("s.db ")));  // as the host would
+  // A record set's CR, kept in [name] as the host keeps it, inside a quoted text.
+  test::WriteBytes(Path("q.txt"), "2 s.db|SELECT 'Ann'|who\n2 s.db|SELECT '[who]' = 'Ann'|same\n");
+  const Outcome quoted = Run("script q.txt 2>&1");
+  EXPECT_NE(quoted.out.find("q.txt:2: warning: [who] ends in a CR"), std::string::npos);
+  EXPECT_NE(quoted.out.find("same = 0\\r"), std::string::npos) << quoted.out;
 }
 
 // README's examples, in order: in every fenced block from the README test's marker on,

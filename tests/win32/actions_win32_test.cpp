@@ -199,10 +199,11 @@ TEST_F(Win32Actions, FileHeldWithoutSharingIsRefusedBothWays) {
 TEST_F(Win32Actions, DevicesAreRefusedWithoutBeingOpened) {
   MakePics("x'CAFE'");
   // Reserved in any folder, with any extension, trailing dots or blanks, the superscript
-  // digits as code page 1252 writes them; and paths into the device space.
+  // digits as code page 1252 writes them (not through Path(), which would make them
+  // UTF-8); and paths into the device space.
   const std::string devices[] = {
       "COM1",     "nul",        Path("aux.jpg"),         Path("Con .txt"),
-      "NUL. .",   "COM0",       Path("LPT0.txt"),        Path("COM\xB9.jpg"),
+      "NUL. .",   "COM0",       Path("LPT0.txt"),        folder_.string() + "\\COM\xB9.jpg",
       "lpt\xB3",  "\\\\.\\NUL", "\\\\?\\PhysicalDrive0", "\\\\?\\pipe\\x",
       "\\\\?\\C:"};
   // The same code linked in, its system calls counted: nothing is opened.

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "host/commands.h"
 #include "host/host_os.h"
-#include "host/kivhost_commands.h"
 #include "support/module_host.h"
 #include "support/test_folder.h"
 

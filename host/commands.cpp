@@ -1,0 +1,355 @@
+// kivhost's command table, the one reader of its words, and the commands: list, info,
+// --version, run, script (script_runner.cpp) and help.
+#include "host/commands.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/display.h"
+#include "host/host_os.h"
+#include "host/host_record.h"
+#include "host/script_runner.h"
+#include "host/slips.h"
+
+namespace kiv::host {
+namespace {
+
+// --- The options.
+
+struct OptionRow {
+  const char *name;   // as typed
+  const char *value;  // the name of the value it takes, or null for none
+  // Stores the option (with its value) in `options`; false when the value will not do.
+  bool (*store)(RunOptions &options, const std::string &value);
+  const char *need;  // what the value must be, for the message when it will not do
+};
+
+constexpr OptionRow kOptions[] = {
+    {"--raw", nullptr, [](RunOptions &o, const std::string &) { return o.raw = true; }, ""},
+    {"--repeat", "N",
+     [](RunOptions &o, const std::string &value) {
+       char *end = nullptr;
+       o.repeat = std::strtol(value.c_str(), &end, 10);
+       return !value.empty() && *end == '\0' && o.repeat >= 1;
+     },
+     "a count of 1 or more"},
+    {"--echo", nullptr, [](RunOptions &o, const std::string &) { return o.echo = true; }, ""}};
+
+const OptionRow *FindOption(const CommandRow &command, const std::string &word) {
+  for (const char *name : command.options) {
+    if (name == nullptr || word != name) continue;
+    for (const OptionRow &option : kOptions) {
+      if (word == option.name) return &option;
+    }
+  }
+  return nullptr;
+}
+
+// --- The commands.
+
+// What to tell when the module refused action `action`, after `where`.
+void ReportRefused(const std::string &where, int32_t action) {
+  Print(stderr, "kivhost: " + where + "the plug-in has no action " + std::to_string(action) +
+                    " and refused it; its actions are " + RegisteredRange() +
+                    " (kivhost list shows them)\n");
+}
+
+// Runs one action; true when the module took it (qvExecAction returned non-zero).
+bool Execute(const ModuleApi &api, int32_t action, const std::string &params) {
+  const char *text = params.c_str();
+  return api.qvExecAction(action, &text) != 0;
+}
+
+bool EqualsIgnoringCase(const std::string &a, const std::string &b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+// The identity texts as the module hands them over: title, author, description.
+std::vector<std::string> IdentityTexts(const ModuleApi &api) {
+  HostTextSlot slots[3] = {0, 0, 0};
+  api.qvInitPlugIn(0, &slots[0], &slots[1], &slots[2]);
+  std::vector<std::string> texts;
+  for (HostTextSlot slot : slots) {
+    const char *text = reinterpret_cast<const char *>(slot);
+    texts.emplace_back(text != nullptr ? text : "");
+    FreeHostBlock(reinterpret_cast<void *>(slot));
+  }
+  return texts;
+}
+
+int List(const Invocation &) {
+  Print(stdout, RegisteredActionsText());
+  return 0;
+}
+
+int Info(const Invocation &invocation) {
+  const std::vector<std::string> texts = IdentityTexts(*invocation.api);
+  const char *labels[3] = {"title", "author", "description"};
+  for (int i = 0; i < 3; ++i)
+    Print(stdout, std::string(labels[i]) + ": " + EscapeForDisplay(texts[i]) + "\n");
+  Print(stdout, "module: " + invocation.modulePath + "\n");
+  Print(stdout, "engine: " + DescribeEngine(invocation.modulePath, invocation.api->module) + "\n");
+  return 0;
+}
+
+int Version(const Invocation &invocation) {
+  Print(stdout, "kivhost " KIV_VERSION "\n");
+  if (invocation.api == nullptr) {
+    Print(stderr, "kivhost: " + invocation.loadError + "\n");
+    return 2;
+  }
+  const ModuleApi &api = *invocation.api;
+  Print(stdout, "module: " + EscapeForDisplay(IdentityTexts(api)[0]) + " (" +
+                    invocation.modulePath + ")\n");
+  Print(stdout, "engine: " + DescribeEngine(invocation.modulePath, api.module) + "\n");
+  return 0;
+}
+
+int Run(const Invocation &invocation) {
+  const std::optional<int32_t> action = ResolveAction(invocation.operands[0]);
+  if (!action) {
+    Print(stderr, "kivhost: unknown action " + invocation.operands[0] +
+                      " (kivhost help shows the commands)\n");
+    return 2;
+  }
+  const std::string &params = invocation.operands[1];
+  for (const std::string &slip : SlipsIn(*action, params)) Warn("", slip);
+  bool ran = true;
+  for (long i = 0; i < invocation.options.repeat; ++i) {
+    TheHostRecord().sets.clear();  // only the last run is shown; nothing piles up
+    ran = Execute(*invocation.api, *action, params);
+  }
+  const auto &sets = TheHostRecord().sets;
+  if (invocation.options.raw) {
+    if (!sets.empty() && sets.back().value) {
+      UseBinaryStandardOutput();
+      std::fwrite(sets.back().value->data(), 1, sets.back().value->size(), stdout);
+    }
+  } else {
+    ShowSetsSince(0);
+  }
+  if (!ran) ReportRefused("", *action);
+  return ran ? 0 : 1;
+}
+
+int Script(const Invocation &invocation) {
+  return RunScript(*invocation.api, invocation.operands[0], invocation.options);
+}
+
+int Help(const Invocation &);
+
+constexpr CommandRow kCommands[] = {
+    {{"run"},
+     {"ACTION", "PARAMETERS"},
+     {"--raw", "--repeat"},
+     1,
+     Needs::kModule,
+     &Run,
+     "runs one action and shows each variable it sets as  name = value, with\n"
+     "control bytes shown as \\r \\n \\t \\xHH (a record set's rows end in \\r)\n"
+     "and a backslash as \\\\; --raw writes only the bytes of the value, unchanged;\n"
+     "--repeat N runs the action N times and shows the last run\n"},
+    {{"script"},
+     {"FILE"},
+     {"--echo"},
+     -1,
+     Needs::kModule,
+     &Script,
+     "runs one \"ACTION PARAMETERS\" a line from FILE (- reads standard input),\n"
+     "saved as ANSI, UTF-8 or Unicode (made the host's ANSI text on Windows);\n"
+     "blank lines and lines starting with # are skipped, [name] is replaced by\n"
+     "the current value of variable name as the host holds it (a record set's\n"
+     "final \\r included), [[ by [ (for SQL's [quoted] names); a Ctrl-Z ends the\n"
+     "text; a bad line is reported and the script goes on; --echo shows each\n"
+     "line before its answers\n"},
+    {{"list"},
+     {},
+     {},
+     -1,
+     Needs::kModule,
+     &List,
+     "the actions as the plug-in registers them: number, name, parameter type,\n"
+     "parameter count, hint\n"},
+    {{"info"},
+     {},
+     {},
+     -1,
+     Needs::kModule,
+     &Info,
+     "the plug-in's title, author and description, its file and the SQLite it\n"
+     "works with (on Windows: where it was found, or each file tried and why it\n"
+     "was not used)\n"},
+    {{"--version"},
+     {},
+     {},
+     -1,
+     Needs::kModuleIfItLoads,
+     &Version,
+     "the versions of kivhost, the plug-in and SQLite\n"},
+    {{"help", "--help", "-h", "/?"}, {}, {}, -1, Needs::kModuleIfItLoads, &Help, "this text\n"}};
+
+constexpr char kHelpHead[] =
+    "kivhost: a command-line host for the KivSQLite3 plug-in. It loads the plug-in as the\n"
+    "authoring host does and runs its actions, so that SQL can be tried outside the host.\n"
+    "\n"
+    "usage: kivhost [--module PATH] COMMAND\n"
+    "\n"
+    "commands:\n";
+
+constexpr char kHelpTail[] =
+    "The field return_variable names the variable that receives the answer; fields after\n"
+    "it may only be empty or blank. \"(no variable) = Ok\" means that field was empty: a\n"
+    "script would see no answer. A | inside a field (SQL's | and ||, a | in a quoted\n"
+    "text) cuts the text: nothing runs, and the action's error goes to the last field\n"
+    "that holds more than blanks. Write char(124) for a | in SQL. The brackets of the\n"
+    "template are not typed: write shop.db, not [shop.db].\n"
+    "\n"
+    "--module PATH loads the plug-in at PATH instead of the one beside kivhost.\n"
+    "\n"
+    "exit status: 0 the plug-in ran every action; 1 it refused one (a number it has no\n"
+    "action for); 2 a usage error, a bad script line or script file, a plug-in that cannot\n"
+    "be loaded, or output that could not be written.\n";
+
+// A command's line in help: its names, options and operands.
+std::string UsageOf(const CommandRow &command) {
+  std::string usage = command.names[0];
+  for (std::size_t i = 1; i < 4 && command.names[i] != nullptr; ++i)
+    usage += std::string(", ") + command.names[i];
+  for (const char *name : command.options) {
+    if (name == nullptr) continue;
+    const OptionRow *option = FindOption(command, name);
+    usage += std::string(" [") + name +
+             (option->value != nullptr ? std::string(" ") + option->value : "") + "]";
+  }
+  for (const char *operand : command.operands) {
+    if (operand != nullptr) usage += std::string(" ") + operand;
+  }
+  return usage;
+}
+
+// The templates as the plug-in registers them, one action a line.
+std::string ActionsText() {
+  std::size_t width = 0;
+  for (const RegisteredAction &a : TheHostRecord().actions) width = std::max(width, a.name.size());
+  std::string actions;
+  for (const RegisteredAction &a : TheHostRecord().actions) {
+    const std::string parameters = TemplateOf(a);
+    actions += "  " + std::to_string(a.number) + "  " + a.name +
+               std::string(width - a.name.size() + 2, ' ') +
+               (parameters.empty() ? std::string("?") : parameters) + "\n";
+  }
+  return actions.empty() ? "  (the plug-in could not be loaded, so its actions are not known)\n"
+                         : actions;
+}
+
+int Help(const Invocation &) {
+  std::string help = kHelpHead;
+  for (const CommandRow &command : kCommands) {
+    help += "  " + UsageOf(command) + "\n";
+    for (std::size_t start = 0, end;
+         (end = std::string_view(command.help).find('\n', start)) != std::string_view::npos;
+         start = end + 1)
+      help += "        " + std::string(command.help + start, end - start) + "\n";
+  }
+  help +=
+      "\nACTION is a number or an action name (any letter case); PARAMETERS is one text of\n"
+      "fields separated by |, in the order of the action's template:\n";
+  Print(stdout, help + ActionsText() + kHelpTail);
+  return 0;
+}
+
+}  // namespace
+
+const CommandRow *FindCommand(const std::string &name) {
+  for (const CommandRow &command : kCommands) {
+    for (const char *alias : command.names) {
+      if (alias != nullptr && name == alias) return &command;
+    }
+  }
+  return nullptr;
+}
+
+bool ReadArguments(const CommandRow &command, int argc, char **argv, int first,
+                   Invocation &invocation, std::string *problem) {
+  const std::string name = command.names[0];
+  for (int arg = first; arg < argc; ++arg) {
+    const std::string word = argv[arg];
+    const bool asTyped = static_cast<int>(invocation.operands.size()) == command.asTyped;
+    const OptionRow *option = asTyped ? nullptr : FindOption(command, word);
+    if (option != nullptr) {
+      const bool hasValue = option->value != nullptr && arg + 1 < argc;
+      const std::string value = hasValue ? argv[++arg] : "";
+      if ((option->value != nullptr && !hasValue) || !option->store(invocation.options, value)) {
+        *problem = word + " needs " + option->value + ", " + option->need;
+        return false;
+      }
+    } else if (!asTyped && word.size() > 2 && word.rfind("--", 0) == 0) {
+      *problem = "unknown option " + word + " for " + name;
+      return false;
+    } else {
+      invocation.operands.push_back(word);
+    }
+  }
+  std::size_t needed = 0;
+  while (needed < 2 && command.operands[needed] != nullptr) ++needed;
+  if (invocation.operands.size() < needed) {
+    *problem = name + " needs " + command.operands[invocation.operands.size()] + ": kivhost " +
+               UsageOf(command);
+    return false;
+  }
+  if (invocation.operands.size() > needed) {
+    *problem = "too many arguments for " + name + ": kivhost " + UsageOf(command);
+    return false;
+  }
+  return true;
+}
+
+void RegisterHost(const ModuleApi &api) {
+  api.qvRegisterPlugIn(&RecordAction, 0, 0, &RecordVariable);
+}
+
+std::optional<int32_t> ResolveAction(const std::string &action) {
+  if (!action.empty()) {
+    errno = 0;
+    char *end = nullptr;
+    const long long number = std::strtoll(action.c_str(), &end, 10);
+    if (*end == '\0' && errno == 0 && number >= INT32_MIN && number <= INT32_MAX)
+      return static_cast<int32_t>(number);
+  }
+  for (const RegisteredAction &registered : TheHostRecord().actions) {
+    if (EqualsIgnoringCase(registered.name, action)) return registered.number;
+  }
+  return std::nullopt;
+}
+
+std::string RegisteredActionsText() {
+  std::string list;
+  for (const RegisteredAction &a : TheHostRecord().actions) {
+    list += std::to_string(a.number) + "\t" + a.name + "\t" + a.type + "\t" +
+            std::to_string(a.count) + "\t" + EscapeForDisplay(a.hint) + "\n";
+  }
+  return list;
+}
+
+void Warn(const std::string &where, const std::string &text) {
+  Print(stderr, "kivhost: " + where + "warning: " + text + "\n");
+}
+
+int RunAndShow(const ModuleApi &api, int32_t action, const std::string &params,
+               const std::string &where) {
+  for (const std::string &slip : SlipsIn(action, params)) Warn(where, slip);
+  const std::size_t before = TheHostRecord().sets.size();
+  const bool ran = Execute(api, action, params);
+  if (!ran) ReportRefused(where, action);
+  ShowSetsSince(before);
+  return ran ? 0 : 1;
+}
+
+}  // namespace kiv::host
