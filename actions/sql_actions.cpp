@@ -1,7 +1,7 @@
-// The command and query actions. Both write out the order that is behaviour: the
-// result table is released before the close, and the close comes before the frame's
-// hand-back. The record-set text is built in one pass over SQLite's cells into a buffer
-// that grows geometrically (untouched room costs address space, not memory).
+// The command and query actions. Each writes out the order that is behaviour: the
+// query releases its result table before the close, and both close the database
+// before the frame's hand-back. The record-set text is built in one pass over SQLite's cells into a
+// buffer that grows geometrically (untouched room costs address space, not memory).
 #include "actions/sql_actions.h"
 
 #include <cstring>

@@ -1,7 +1,9 @@
-// Actions 3 and 4 and their statements. Both write out the order that is behaviour:
-// the result table is released before the close, and the close comes before the
-// frame's hand-back. Every text is built at its final size in a ByteBuffer, so a value
-// of any size costs one allocation and running out of memory is an answer.
+// Actions 3 and 4 and their statements. Each writes out the order that is behaviour:
+// the get releases its result table before the target's old content is taken into
+// memory and before the close; both close the database before the frame's hand-back,
+// and a BLOB file left open by a refusal only after the database. Every text is built at its final
+// size in a ByteBuffer, so a value of any size costs one allocation and running out of memory is an
+// answer.
 #include "blob/blob_actions.h"
 
 #include <cstdint>

@@ -25,8 +25,9 @@ int DigitValue(char c, int radix) noexcept {
   return value < radix ? value : -1;
 }
 
-// Writes the number as its SQL text into `sql` and returns true: the row id was read.
-bool Accepted(bool negative, std::uint64_t magnitude, RowIdSql &sql) noexcept {
+// Writes the number as its SQL text into `sql`; returns true, for the reader that read
+// it to return.
+bool WriteRowId(bool negative, std::uint64_t magnitude, RowIdSql &sql) noexcept {
   char digits[24];
   std::size_t count = 0;
   do {
@@ -63,7 +64,7 @@ bool ReadRadixLiteral(std::string_view text, RowIdSql &sql) noexcept {
         pos = 1;
         break;
       default:
-        if (!IsDigit(text[0])) return Accepted(false, 0, sql);
+        if (!IsDigit(text[0])) return WriteRowId(false, 0, sql);
     }
   }
   const std::size_t first = pos;
@@ -73,12 +74,12 @@ bool ReadRadixLiteral(std::string_view text, RowIdSql &sql) noexcept {
       return false;
     value = value * static_cast<unsigned>(radix) + static_cast<unsigned>(digit);
   }
-  if (pos == first) return Accepted(false, 0, sql);
+  if (pos == first) return WriteRowId(false, 0, sql);
   if (value > kMaxPositive) return false;
   const bool wide =
       text[first] == '0' || (pos < text.size() && (text[pos] == '&' || text[pos] == '?'));
-  if (!wide && value >= 32768 && value <= 65535) return Accepted(true, 65536 - value, sql);
-  return Accepted(false, value, sql);
+  if (!wide && value >= 32768 && value <= 65535) return WriteRowId(true, 65536 - value, sql);
+  return WriteRowId(false, value, sql);
 }
 
 // The digits of a decimal number, integer part then fraction, read in place: digit(i)
@@ -113,7 +114,7 @@ bool ReadDecimal(std::string_view text, RowIdSql &sql) noexcept {
   }
   std::size_t first = 0;  // the first significant digit
   while (first < digits.count() && digits.digit(first) == '0') ++first;
-  if (first == digits.count()) return Accepted(false, 0, sql);  // no digits, or zeros only
+  if (first == digits.count()) return WriteRowId(false, 0, sql);  // no digits, or zeros only
   std::int64_t exponent = 0;
   if (pos < text.size() &&
       (text[pos] == 'e' || text[pos] == 'E' || text[pos] == 'd' || text[pos] == 'D')) {
@@ -128,14 +129,15 @@ bool ReadDecimal(std::string_view text, RowIdSql &sql) noexcept {
   // Digits from `first` on, with the decimal point after `wholeCount` of them.
   const std::int64_t wholeCount =
       static_cast<std::int64_t>(digits.whole.size()) - static_cast<std::int64_t>(first) + exponent;
-  if (wholeCount > 19) return false;                   // at least 10^19: beyond 64 bits
-  if (wholeCount < 0) return Accepted(false, 0, sql);  // below 0.1: rounds to 0
+  if (wholeCount > 19) return false;                     // at least 10^19: beyond 64 bits
+  if (wholeCount < 0) return WriteRowId(false, 0, sql);  // below 0.1: rounds to 0
   const std::size_t cut = first + static_cast<std::size_t>(wholeCount);
   std::uint64_t magnitude = 0;
+  // At most 19 digits: below 10^19, which 64 bits hold.
+  static_assert(UINT64_MAX / 10 > 999999999999999999u, "19 decimal digits fit in 64 bits");
   for (std::size_t i = first; i < cut; ++i) {
     const std::uint64_t digit =
         i < digits.count() ? static_cast<std::uint64_t>(digits.digit(i) - '0') : 0;
-    if (magnitude > (UINT64_MAX - digit) / 10) return false;
     magnitude = magnitude * 10 + digit;
   }
   if (cut < digits.count()) {
@@ -147,7 +149,7 @@ bool ReadDecimal(std::string_view text, RowIdSql &sql) noexcept {
       ++magnitude;  // a half goes to the even neighbour
   }
   if (magnitude > (negative ? kMaxMagnitude : kMaxPositive)) return false;
-  return Accepted(negative, magnitude, sql);
+  return WriteRowId(negative, magnitude, sql);
 }
 
 }  // namespace

@@ -45,6 +45,10 @@ bool HoldsCacheSize(const Engine &engine, sqlite3 *connection) noexcept {
 
 }  // namespace
 
+DbHandle::~DbHandle() {
+  if (connection != nullptr) CloseConnection(*this);
+}
+
 bool OpenDatabase(std::string_view name, DbHandle &db) noexcept {
   const std::size_t nul = name.find('\0');  // the name crosses to SQLite zero-terminated
   if (nul != std::string_view::npos) name.remove_suffix(name.size() - nul);

@@ -36,7 +36,7 @@ bool OpenDatabase(std::string_view name, DbHandle &db) noexcept;
 // never says "Ok" for a commit SQLite refused.
 enum class Ending {
   // "commit", whatever comes of it: a transaction the script left open is kept (a
-  // failed open, the BLOB actions, and the safety net of ~DbHandle).
+  // failed open, the BLOB actions).
   kCommitIgnoringOutcome,
   // "commit"; when SQLite refuses it (a lock a reader holds, a deferred constraint; a
   // refusal for want of a transaction is none), "rollback", and the refusal is reported
@@ -67,15 +67,16 @@ bool ExecSql(const DbHandle &db, const char *sql) noexcept;
 std::string_view LastErrorText(const DbHandle &db) noexcept;
 
 // The connection of one action and its one owner: none, or an open connection. Each
-// action closes it once, with its ending written out, before its hand-back; the
-// destructor is only the safety net for an early return.
+// action closes it once, with its ending written out, before its hand-back. The
+// destructor only closes a connection still open, which rolls back whatever it holds:
+// an early return never commits half-done work.
 struct DbHandle {
   sqlite3 *connection = nullptr;  // null: none
 
   DbHandle() noexcept = default;
   DbHandle(const DbHandle &) = delete;
   DbHandle &operator=(const DbHandle &) = delete;
-  ~DbHandle() { CloseDatabase(*this, Ending::kCommitIgnoringOutcome); }
+  ~DbHandle();
 };
 
 }  // namespace kiv::db

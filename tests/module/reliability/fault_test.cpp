@@ -322,6 +322,8 @@ TEST_F(OutOfMemory, LargeAllocationsRefusedEndInAnswersAndTheModuleKeepsWorking)
   const std::string big(10u << 20, 'x');  // a 10 MiB parameter text
   test::RunSql(db_,
                "CREATE TABLE cell(v); INSERT INTO cell VALUES(printf('%.*c', 5000000, 'c'));"
+               "CREATE TABLE two(v); INSERT INTO two VALUES(printf('%.*c', 2200000, 'a')),"
+               "(printf('%.*c', 1000000, 'b'));"
                "UPDATE t SET img = randomblob(3145728) WHERE id = 1");
   test::WriteBytes(Path("src.bin"), test::RandomBytes(3u << 20, 2));
   const std::string img = test::Scalar(db_, "SELECT hex(img) FROM t WHERE id = 1").value_or("");
@@ -340,6 +342,10 @@ TEST_F(OutOfMemory, LargeAllocationsRefusedEndInAnswersAndTheModuleKeepsWorking)
   }
   EXPECT_EQ(test::ReadBytes(Path("out.bin")), "target");
   EXPECT_EQ(test::Scalar(db_, "SELECT hex(img) FROM t WHERE id = 1"), img);
+  // A record set whose doubled room is refused takes the room it needs exactly.
+  EXPECT_TRUE(RunArmed(2, db_ + "|SELECT v FROM two ORDER BY rowid|r",
+                       [&] { test::alloc::FailFrom(kRefused); }));
+  EXPECT_EQ(lastAnswerSize, 3200002u) << Answer();
   // Memory back, the same actions work.
   EXPECT_FALSE(RunArmed(4, db_ + "|t|img|1|" + Path("src.bin") + "|r", [] {}));
   EXPECT_EQ(Answer(), "Ok");
