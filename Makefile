@@ -1,12 +1,13 @@
-# The targets are aliases of the CMake workflow presets (CMakePresets.json), which know
-# the order of the builds themselves (native first); each target first installs the
-# Debian packages it needs (as root). Every check is a CTest test of its preset's build.
+# The targets are aliases of the CMake workflow presets (CMakePresets.json); each first
+# installs the Debian packages it needs (as root), and those whose build takes parts of
+# the native build (native-parts) build them first. Every check is a CTest test of its
+# preset's build.
 # make demo | test | test-asan | fuzz | bench | win32 | test-win32 | limits-win32 | build | clean
 export CMAKE_BUILD_PARALLEL_LEVEL ?= $(shell nproc)
 export CTEST_PARALLEL_LEVEL ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build demo test test-asan fuzz bench win32 test-win32 limits-win32 clean
+.PHONY: all build native-parts demo test test-asan fuzz bench win32 test-win32 limits-win32 clean
 
 all: build
 
@@ -15,6 +16,13 @@ build:
 	cmake --preset native
 	cmake --build --preset native
 
+# What the other builds take of the native one: SQLite's library and shell (asan, fuzz,
+# bench), kivhost and the module (win32, whose answers are compared with them).
+native-parts:
+	@scripts/ensure-packages.sh native
+	cmake --preset native
+	cmake --build --preset native --target sqlite3 sqlite3_shell kivhost KivSQLite3
+
 demo: build
 	scripts/demo.sh build/native/bin
 
@@ -22,20 +30,17 @@ test:
 	@scripts/ensure-packages.sh native
 	cmake --workflow --preset native
 
-test-asan:
-	@scripts/ensure-packages.sh native
+test-asan: native-parts
 	@scripts/ensure-packages.sh asan
 	cmake --workflow --preset asan
 
 # Every libFuzzer target for FUZZ_SECONDS each, a test each; any finding fails.
-fuzz:
-	@scripts/ensure-packages.sh native
+fuzz: native-parts
 	@scripts/ensure-packages.sh fuzz
 	KIV_FUZZ_SECONDS=$(FUZZ_SECONDS) cmake --workflow --preset fuzz
 
 # The performance run: module, floor and peers side by side; writes docs/performance*.
-bench:
-	@scripts/ensure-packages.sh native
+bench: native-parts
 	@scripts/ensure-packages.sh bench
 	cmake --preset bench
 	cmake --build --preset bench
@@ -44,15 +49,14 @@ bench:
 
 # The Windows release: KivSQLite3.dll, sqlite3.dll, kivhost.exe, the test program and
 # build/win32/KivSQLite3-<version>-win32.zip with SHA256SUMS beside it.
-win32:
+win32: native-parts
 	@scripts/ensure-packages.sh win32
 	cmake --preset win32
 	cmake --build --preset win32
 
 # Checks the shipped files and the zip, builds the release a second time to compare,
 # sets Wine up when missing (as root) and runs the Windows tests under it.
-test-win32:
-	@scripts/ensure-packages.sh native
+test-win32: native-parts
 	@scripts/ensure-packages.sh win32
 	cmake --workflow --preset win32
 

@@ -3,6 +3,12 @@
 # byte from every build of a commit.
 set(KIV_ZIP ${CMAKE_BINARY_DIR}/KivSQLite3-${PROJECT_VERSION}-win32.zip)
 file(GLOB KIV_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*)
+# Their names, for the zip's check (tests/CMakeLists.txt).
+set(KIV_EXAMPLE_NAMES)
+foreach(example IN LISTS KIV_EXAMPLES)
+  get_filename_component(name ${example} NAME)
+  list(APPEND KIV_EXAMPLE_NAMES ${name})
+endforeach()
 add_custom_command(
   OUTPUT ${KIV_ZIP} ${CMAKE_BINARY_DIR}/SHA256SUMS
   COMMAND ${PROJECT_SOURCE_DIR}/scripts/make-release-zip.sh ${KIV_ZIP}

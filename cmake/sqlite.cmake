@@ -4,11 +4,8 @@
 # shell that the native tests use as their oracle: what the tests see is what authors
 # get. sqlite3.c is compiled once per toolchain: one object library per build folder,
 # and the Linux builds other than native (asan, fuzz, bench) take native's library and
-# shell as they are (KIV_ENGINE_FROM), since SQLite is never instrumented anyway.
+# shell as they are (KIV_NATIVE_BUILD), since SQLite is never instrumented anyway.
 # kiv_sqlite3 is what the module and the tests link.
-
-set(KIV_ENGINE_FROM "" CACHE PATH
-    "A Linux build folder whose libsqlite3.so and sqlite3 shell this build uses instead of its own")
 
 # The feature options of SQLite's own Windows build of this version (OPT_FEATURE_FLAGS
 # and REQ_FEATURE_FLAGS of its Makefile.msc; FTS4 named as well, which FTS3 brings), so
@@ -43,10 +40,10 @@ add_library(kiv_sqlite3 INTERFACE)
 # sqlite3.h alone, for code that binds SQLite at run time instead of linking it.
 add_library(kiv_sqlite3_headers INTERFACE)
 
-if(KIV_ENGINE_FROM)
-  set(KIV_SQLITE_DIR ${KIV_ENGINE_FROM}/_deps/sqlite)
-  set(from ${KIV_ENGINE_FROM}/bin)
-  kiv_native_first(${from} FILES libsqlite3.so sqlite3 TARGETS sqlite3 sqlite3_shell)
+if(KIV_NATIVE_BUILD AND NOT WIN32)
+  set(KIV_SQLITE_DIR ${KIV_NATIVE_BUILD}/_deps/sqlite)
+  set(from ${KIV_NATIVE_BUILD}/bin)
+  kiv_native_parts(libsqlite3.so sqlite3)
   # Copied beside the module, which finds it through its run path ($ORIGIN).
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/libsqlite3.so
     COMMAND ${CMAKE_COMMAND} -E copy ${from}/libsqlite3.so ${CMAKE_BINARY_DIR}/bin/libsqlite3.so

@@ -4,10 +4,12 @@
 # and every example script, run from that folder with kivhost (the Linux one: the
 # Windows tests show that kivhost.exe answers the same), gives the answers it shows in
 # its "#>" lines. SHA256SUMS lists the zip as it is.
-#   scripts/check-release-zip.sh BUILD_FOLDER NATIVE_BIN_FOLDER
+#   scripts/check-release-zip.sh BUILD_FOLDER NATIVE_BIN_FOLDER EXAMPLE...
+# EXAMPLE: the names of the files of examples/, as the build packs them.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 kivhost=$(cd "$2" && pwd)/kivhost
+shift 2
 zip=$(ls "$build"/KivSQLite3-*-win32.zip)
 folder=$(mktemp -d "${TMPDIR:-/tmp}/kivzip.XXXXXX")
 trap 'rm -rf "$folder"' EXIT
@@ -16,9 +18,8 @@ fail=0
   { echo "SHA256SUMS does not list $zip as it is"; fail=1; }
 unzip -q "$zip" -d "$folder"
 cd "$folder"
-expected="CHANGELOG.txt KivSQLite3.dll LICENSE.txt README.txt examples/apple.png \
-examples/catalogue.txt examples/first-session.txt examples/highscores.txt examples/pear.png \
-examples/settings.txt kivhost.exe sqlite3.dll "
+expected=$({ printf '%s\n' CHANGELOG.txt KivSQLite3.dll LICENSE.txt README.txt kivhost.exe \
+  sqlite3.dll; printf 'examples/%s\n' "$@"; } | LC_ALL=C sort | tr '\n' ' ')
 if [ "$(find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')" != "$expected" ]; then
   echo "the zip holds other files than its guide names:"; find . -type f; fail=1
 fi

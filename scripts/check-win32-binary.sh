@@ -6,15 +6,18 @@
 #   TLS directory, and each function it imports is one Windows XP SP3 had
 #   (windows-xp-sp3-imports.txt); sqlite3.dll likewise, but for the DLL names;
 # - kivhost.exe needs no DLL a Windows machine lacks;
-# - the DLL has one version resource with the module's texts and VERSION;
+# - the DLL has one version resource with VERSION and the identity texts the build gave
+#   it (CMakeLists.txt's KIV_AUTHOR and KIV_DESCRIPTION);
 # - no shipped binary carries a link time stamp or the build's folders (what would make
 #   two builds of one commit differ).
-#   scripts/check-win32-binary.sh BIN_FOLDER EXPORTS_TXT VERSION SOURCE_FOLDER
+#   scripts/check-win32-binary.sh BIN_FOLDER EXPORTS_TXT VERSION SOURCE_FOLDER AUTHOR DESCRIPTION
 set -eu
 bin=$1
 list=$2
 version=$3
 source=$4
+author=$5
+description=$6
 here=$(cd "$(dirname "$0")" && pwd)
 objdump=i686-w64-mingw32-objdump
 fail=0
@@ -51,7 +54,7 @@ tls=$($objdump -p "$bin/KivSQLite3.dll" | sed -n 's/^Entry 9 \([0-9a-f]*\) .*Thr
 [ "$tls" = "00000000" ] || { echo "KivSQLite3.dll has a TLS directory ($tls)"; fail=1; }
 
 texts=$(strings -el -n 3 "$bin/KivSQLite3.dll")
-for text in "Sqlite Database Handler" "KivSQLite 3" "$version"; do
+for text in "$author" "$description" "KivSQLite 3" "$version"; do
   echo "$texts" | grep -qx "$text" || { echo "KivSQLite3.dll version resource lacks \"$text\""; fail=1; }
 done
 resources=$(echo "$texts" | grep -c '^VS_VERSION_INFO$')

@@ -5,11 +5,11 @@
 set -eu
 
 case "${1:-native}" in
-  native) packages="cmake make g++ binutils libgtest-dev libgmock-dev googletest valgrind clang-format python3" ;;
-  asan)   packages="cmake make g++ binutils libgtest-dev libgmock-dev googletest" ;;
-  fuzz)   packages="cmake make clang libclang-rt-14-dev" ;;
-  bench)  packages="cmake make g++ libbenchmark-dev python3 gnuplot-nox time strace" ;;
-  win32)  packages="cmake make binutils g++-mingw-w64-i686 googletest zip unzip python3" ;;
+  native) packages="ccache cmake make g++ binutils libgtest-dev libgmock-dev googletest valgrind clang-format python3" ;;
+  asan)   packages="ccache cmake make g++ binutils libgtest-dev libgmock-dev googletest" ;;
+  fuzz)   packages="ccache cmake make clang libclang-rt-14-dev" ;;
+  bench)  packages="ccache cmake make g++ libbenchmark-dev python3 gnuplot-nox time strace" ;;
+  win32)  packages="ccache cmake make binutils g++-mingw-w64-i686 googletest zip unzip python3" ;;
   *) echo "ensure-packages: unknown set $1" >&2; exit 2 ;;
 esac
 

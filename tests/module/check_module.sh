@@ -7,9 +7,10 @@
 #   helpers): with exceptions off, a throw would end the host's process;
 # - no source file of the module includes a header by a relative path, the one way
 #   around the layer folders that the build cannot see.
-#   check_module.sh MODULE EXPORTS_TXT SOURCE_ROOT
+#   check_module.sh MODULE EXPORTS_TXT SOURCE_ROOT LAYER_FOLDER...
 set -eu
 module=$1; list=$2; root=$3
+shift 3  # the layer folders: KIV_LAYERS of CMakeLists.txt
 fail=0
 expected=$(awk '{print $1}' "$list" | sort | tr '\n' ' ')
 defined=$(nm -D --defined-only "$module" | awk '{print $3}' | sort | tr '\n' ' ')
@@ -26,7 +27,7 @@ throwing=$(echo "$undefined" | grep -E '^_Zn[wa]|__throw_|__cxa_throw|__cxa_allo
 if [ -n "$throwing" ]; then
   echo "the module calls C++ library functions that throw:"; echo "$throwing"; fail=1
 fi
-relative=$(cd "$root" && { grep -n '#include "\.\.' base/* platform/* frame/* db/* actions/* blob/* plugin/* || true; })
+relative=$(cd "$root" && for layer in "$@"; do grep -n '#include "\.\.' "$layer"/* || true; done)
 if [ -n "$relative" ]; then
   echo "relative includes bypass the layer folders:"; echo "$relative"; fail=1
 fi
