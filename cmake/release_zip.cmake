@@ -1,5 +1,5 @@
-# KivSQLite3-<version>-win32.zip: both DLLs, kivhost.exe, README.txt, CHANGELOG.txt,
-# LICENSE.txt and examples\ for authors, and SHA256SUMS beside it; the same byte for
+# KivSQLite3-<version>-win32.zip: both DLLs, kivhost.exe, README.txt, README.html,
+# CHANGELOG.txt, LICENSE.txt and examples\ for authors, and SHA256SUMS beside it; the same byte for
 # byte from every build of a commit.
 set(KIV_ZIP ${CMAKE_BINARY_DIR}/KivSQLite3-${PROJECT_VERSION}-win32.zip)
 file(GLOB KIV_EXAMPLES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/examples/*)
@@ -17,5 +17,6 @@ add_custom_command(
   DEPENDS KivSQLite3 sqlite3 kivhost ${PROJECT_SOURCE_DIR}/README.md
           ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${PROJECT_SOURCE_DIR}/LICENSE ${KIV_EXAMPLES}
           ${PROJECT_SOURCE_DIR}/scripts/make-release-zip.sh ${PROJECT_SOURCE_DIR}/scripts/readme-txt.py
+          ${PROJECT_SOURCE_DIR}/scripts/readme-html.py
   VERBATIM)
 add_custom_target(release_zip ALL DEPENDS ${KIV_ZIP})

@@ -18,16 +18,21 @@ fail=0
   { echo "SHA256SUMS does not list $zip as it is"; fail=1; }
 unzip -q "$zip" -d "$folder"
 cd "$folder"
-expected=$({ printf '%s\n' CHANGELOG.txt KivSQLite3.dll LICENSE.txt README.txt kivhost.exe \
-  sqlite3.dll; printf 'examples/%s\n' "$@"; } | LC_ALL=C sort | tr '\n' ' ')
+expected=$({ printf '%s\n' CHANGELOG.txt KivSQLite3.dll LICENSE.txt README.txt README.html \
+  kivhost.exe sqlite3.dll; printf 'examples/%s\n' "$@"; } | LC_ALL=C sort | tr '\n' ' ')
 if [ "$(find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')" != "$expected" ]; then
   echo "the zip holds other files than its guide names:"; find . -type f; fail=1
 fi
-for text in README.txt CHANGELOG.txt LICENSE.txt examples/*.txt; do
+for text in README.txt README.html CHANGELOG.txt LICENSE.txt examples/*.txt; do
   if [ ! -s "$text" ] || grep -qv $'\r$' "$text"; then
     echo "$text lacks CR LF line ends"; fail=1
   fi
 done
+for text in README.txt CHANGELOG.txt LICENSE.txt; do
+  wide=$(tr -d '\r' < "$text" | awk 'length > 80 { print FILENAME ":" NR }' FILENAME="$text")
+  [ -z "$wide" ] || { echo "lines over 80 columns: $wide"; fail=1; }
+done
+! grep -q 'README\.md' README.txt README.html || { echo "the guide names README.md"; fail=1; }
 for script in examples/*.txt; do
   shown=$(grep '^#> ' "$script" | sed 's/^#> //; s/\r$//; s/ *$//')
   got=$("$kivhost" script "$script" 2>&1 | sed 's/ *$//') || { echo "$script: kivhost failed"; fail=1; }

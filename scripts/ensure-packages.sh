@@ -9,7 +9,7 @@ case "${1:-native}" in
   asan)   packages="ccache cmake make g++ binutils libgtest-dev libgmock-dev googletest" ;;
   fuzz)   packages="ccache cmake make clang libclang-rt-14-dev" ;;
   bench)  packages="ccache cmake make g++ libbenchmark-dev python3 gnuplot-nox time strace" ;;
-  win32)  packages="ccache cmake make binutils g++-mingw-w64-i686 googletest zip unzip python3" ;;
+  win32)  packages="ccache cmake make binutils g++-mingw-w64-i686 googletest zip unzip python3 python3-markdown" ;;
   *) echo "ensure-packages: unknown set $1" >&2; exit 2 ;;
 esac
 

@@ -2,7 +2,8 @@
 # Packs the Windows release, every file at the zip's root so that "Extract All" into a
 # folder gives the folder README.txt speaks of: the plug-in, sqlite3.dll, kivhost.exe,
 # README.txt and CHANGELOG.txt (the Markdown made plain text for Notepad by
-# scripts/readme-txt.py), LICENSE.txt, and examples\ (scripts for kivhost, with CR LF
+# scripts/readme-txt.py), README.html (the same guide for a browser, by
+# scripts/readme-html.py), LICENSE.txt, and examples\ (scripts for kivhost, with CR LF
 # line ends, and their pictures). The zip is the same byte for byte from every build of
 # a commit: fixed entry order, times (the commit's, or SOURCE_DATE_EPOCH) and
 # permissions, and no extra fields. SHA256SUMS beside it lists the zip and each file in it.
@@ -18,6 +19,7 @@ mkdir "$stage/examples"
 cp "$plugin" "$sqlite" "$host" "$stage/"
 "$root/scripts/readme-txt.py" "$source/README.md" "$stage/README.txt"
 "$root/scripts/readme-txt.py" "$source/CHANGELOG.md" "$stage/CHANGELOG.txt"
+"$root/scripts/readme-html.py" "$source/README.md" "$stage/README.html"
 crlf() { sed 's/$/\r/' "$1" > "$2"; }
 crlf "$source/LICENSE" "$stage/LICENSE.txt"
 for f in "$source"/examples/*; do

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """README.txt (or CHANGELOG.txt) for authors, made from the authors' part of README.md
-(everything before "## For developers") or from CHANGELOG.md, for Notepad: plain text without Markdown marks, tables as aligned
-columns, wrapped to 80 columns, CR LF line ends, UTF-8 with a byte order mark (which
-every Notepad reads as UTF-8). Code blocks keep their lines, indented by two blanks;
+(everything before "## For developers") or from CHANGELOG.md, for Notepad: plain text
+without Markdown marks (code set off by double quotes), tables as aligned columns under
+their headers, or where too wide as one block a row with each cell by its header,
+wrapped to 80 columns, CR LF line ends, UTF-8 with a byte order mark (which every
+Notepad reads as UTF-8). Code blocks keep their lines, indented by two blanks;
 README.md keeps them short enough.
 
     scripts/readme-txt.py README.md README.txt
@@ -15,10 +17,12 @@ WIDTH = 80
 
 
 def plain(text):
-    """Inline text without Markdown marks."""
+    """Inline text without Markdown marks. Code (an answer text, a name, SQL) is set off
+    by double quotes, so that each text is seen whole, unless it holds one itself."""
     text = re.sub(r"\[([^\]]+)\]\([^)]+\)", r"\1", text)  # [text](link)
     text = re.sub(r"\*\*(.+?)\*\*", r"\1", text)  # **strong**
-    text = re.sub(r"`([^`]+)`", r"\1", text)  # `code`
+    text = re.sub(r"`([^`]+)`",
+                  lambda m: m.group(1) if '"' in m.group(1) else '"%s"' % m.group(1), text)
     return text
 
 
@@ -38,11 +42,13 @@ def table(rows):
     cells = [row + [""] * (columns - len(row)) for row in cells]
     widths = [max(len(row[i]) for row in cells) for i in range(columns - 1)]
     lead = sum(widths) + 2 * (columns - 1)
-    if lead > WIDTH - 24:  # too wide for columns: the headers, then one entry per row
-        out = wrap(" - ".join(cells[0]))
-        out.append("-" * min(WIDTH, max(len(line) for line in out)))
+    if lead > WIDTH - 24:  # too wide for columns: each row a block, each cell by its header
+        out = []
         for row in cells[1:]:
-            out += wrap(" - ".join(c for c in row if c), "  ", "    ")
+            out += wrap("%s: %s" % (cells[0][0], row[0]))
+            for header, cell in zip(cells[0][1:], row[1:]):
+                if cell:
+                    out += wrap("%s: %s" % (header, cell), "  ", "      ")
         return out
     out = []
     for n, row in enumerate(cells):
