@@ -117,6 +117,7 @@ TEST_F(ExecAction, TextCutByABarInsideAFieldRunsNothingAndAnswersTheVariableMean
       {"1|" + db + "|UPDATE t SET a = 0 | 4 WHERE id = 1|r", "Error: unable to execute Querry"},
       // No variable field: the one after the "|" holds a blank inside, as no name does.
       {"1|" + db + "|UPDATE t SET a = 0 |r WHERE id = 1|", "Error: unable to execute Querry"},
+      {"1|" + db + "|DELETE FROM t; SELECT 'a|r'", "Error: unable to execute Querry"},
       {"2|" + db + "|DELETE FROM t -- old|r\nWHERE id = 3",
        "Error: a '|' cut the SQL text; nothing was run"},
       {"2|" + db + "|SELECT 'x' || 'y'|r", "Error: a '|' cut the SQL text; nothing was run"},
