@@ -19,31 +19,27 @@ class FailurePrinter final : public testing::TestEventListener {
                 result.line_number(), result.skipped() ? "Skipped" : "Failure", result.message());
     std::fflush(stdout);
   }
-  void OnTestProgramStart(const testing::UnitTest &u) override { inner_->OnTestProgramStart(u); }
-  void OnTestIterationStart(const testing::UnitTest &u, int i) override {
-    inner_->OnTestIterationStart(u, i);
-  }
-  void OnEnvironmentsSetUpStart(const testing::UnitTest &u) override {
-    inner_->OnEnvironmentsSetUpStart(u);
-  }
-  void OnEnvironmentsSetUpEnd(const testing::UnitTest &u) override {
-    inner_->OnEnvironmentsSetUpEnd(u);
-  }
-  void OnTestSuiteStart(const testing::TestSuite &s) override { inner_->OnTestSuiteStart(s); }
-  void OnTestStart(const testing::TestInfo &t) override { inner_->OnTestStart(t); }
-  void OnTestDisabled(const testing::TestInfo &t) override { inner_->OnTestDisabled(t); }
-  void OnTestEnd(const testing::TestInfo &t) override { inner_->OnTestEnd(t); }
-  void OnTestSuiteEnd(const testing::TestSuite &s) override { inner_->OnTestSuiteEnd(s); }
-  void OnEnvironmentsTearDownStart(const testing::UnitTest &u) override {
-    inner_->OnEnvironmentsTearDownStart(u);
-  }
-  void OnEnvironmentsTearDownEnd(const testing::UnitTest &u) override {
-    inner_->OnEnvironmentsTearDownEnd(u);
-  }
-  void OnTestIterationEnd(const testing::UnitTest &u, int i) override {
-    inner_->OnTestIterationEnd(u, i);
-  }
-  void OnTestProgramEnd(const testing::UnitTest &u) override { inner_->OnTestProgramEnd(u); }
+
+// Every other event goes to GoogleTest's printer as it comes.
+#define KIV_PASS_ON(Event, Subject) \
+  void Event(const testing::Subject &s) override { inner_->Event(s); }
+#define KIV_PASS_ON_ITERATION(Event) \
+  void Event(const testing::UnitTest &u, int i) override { inner_->Event(u, i); }
+  KIV_PASS_ON(OnTestProgramStart, UnitTest)
+  KIV_PASS_ON_ITERATION(OnTestIterationStart)
+  KIV_PASS_ON(OnEnvironmentsSetUpStart, UnitTest)
+  KIV_PASS_ON(OnEnvironmentsSetUpEnd, UnitTest)
+  KIV_PASS_ON(OnTestSuiteStart, TestSuite)
+  KIV_PASS_ON(OnTestStart, TestInfo)
+  KIV_PASS_ON(OnTestDisabled, TestInfo)
+  KIV_PASS_ON(OnTestEnd, TestInfo)
+  KIV_PASS_ON(OnTestSuiteEnd, TestSuite)
+  KIV_PASS_ON(OnEnvironmentsTearDownStart, UnitTest)
+  KIV_PASS_ON(OnEnvironmentsTearDownEnd, UnitTest)
+  KIV_PASS_ON_ITERATION(OnTestIterationEnd)
+  KIV_PASS_ON(OnTestProgramEnd, UnitTest)
+#undef KIV_PASS_ON
+#undef KIV_PASS_ON_ITERATION
 
  private:
   std::unique_ptr<testing::TestEventListener> inner_;

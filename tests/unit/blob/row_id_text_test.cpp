@@ -53,19 +53,18 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     Radix, RowIdTextCases,
     ::testing::Values(RowIdCase{"&H10", " 16"}, RowIdCase{"&h1f", " 31"}, RowIdCase{"&HA", " 10"},
-                      RowIdCase{"&H9F", " 159"}, RowIdCase{"&O17", " 15"}, RowIdCase{"&Q17", " 15"},
-                      RowIdCase{"&17", " 15"}, RowIdCase{"&B101", " 5"}, RowIdCase{"&H", " 0"},
-                      RowIdCase{"&", " 0"}, RowIdCase{"&X1", " 0"}, RowIdCase{"&8", " 0"},
-                      RowIdCase{"&B102", " 2"}, RowIdCase{"&HFFFF", "-1"},
-                      RowIdCase{"&H8000", "-32768"}, RowIdCase{"&H7FFF", " 32767"},
-                      RowIdCase{"&H0FFFF", " 65535"}, RowIdCase{"&HFFFF&", " 65535"},
-                      RowIdCase{"&HFFFF?", " 65535"}, RowIdCase{"&H10000", " 65536"},
-                      RowIdCase{"&HFFFFFFFF", " 4294967295"},
+                      RowIdCase{"&O17", " 15"}, RowIdCase{"&Q17", " 15"}, RowIdCase{"&17", " 15"},
+                      RowIdCase{"&B101", " 5"}, RowIdCase{"&H", " 0"}, RowIdCase{"&", " 0"},
+                      RowIdCase{"&X1", " 0"}, RowIdCase{"&8", " 0"}, RowIdCase{"&B102", " 2"},
+                      RowIdCase{"&HFFFF", "-1"}, RowIdCase{"&H8000", "-32768"},
+                      RowIdCase{"&H7FFF", " 32767"}, RowIdCase{"&H0FFFF", " 65535"},
+                      RowIdCase{"&HFFFF&", " 65535"}, RowIdCase{"&HFFFF?", " 65535"},
+                      RowIdCase{"&H10000", " 65536"}, RowIdCase{"&HFFFFFFFF", " 4294967295"},
                       RowIdCase{"&H7FFFFFFFFFFFFFFF", " 9223372036854775807"},
                       RowIdCase{"&H8000000000000000", kBeyond},
                       RowIdCase{"&HFFFFFFFFFFFFFFFFFF", kBeyond},
                       RowIdCase{"&O1777777777777777777777", kBeyond},  // exactly 2^64 - 1
-                      RowIdCase{" &H10", " 16"}));
+                      RowIdCase{" &H10", " 16"}, RowIdCase{"&H9F", " 159"}));
 
 }  // namespace
 }  // namespace kiv::blob
