@@ -40,14 +40,11 @@ run_tests() {
   KIV_MODULE=$(windows "$work/plug/KivSQLite3.dll") KIV_EXPECTED=$(windows "$work/expected") \
     "$here/run-in-wine.sh" "$work/host/kiv_win32_tests.exe" "${@:3}" | tee "$work/tests.log"
 }
-# Wine in the emulator reports every fault as an "illegal instruction". Two CI runs, with
-# the reproducibility build keeping both cores busy beside it, ended so with no test
-# failing, at the first SCOPED_TRACE: once in ~ScopedTrace, popping a trace stack found
-# empty (the first trace starts GoogleTest's watcher thread, which drops the main
-# thread's trace stack when it sees that thread end), once in Wine itself. The tests of
-# this program now trace nothing; should Wine still end the program with no test
-# failing, it is run once more: a test that fails, or a fault that comes back, fails
-# the stage.
+# Wine in the emulator reports every fault as an "illegal instruction". One CI run, with
+# the reproducibility build keeping both cores busy beside it, ended so inside GoogleTest's
+# own bookkeeping (~ScopedTrace popping a trace stack found empty) with no test failing;
+# the same program then passed 30 times in a row. Only then is it run once more: a test
+# that fails, or a fault that comes back, fails the stage.
 if ! run_tests "$@"; then
   grep -q '^wine: Unhandled' "$work/tests.log" || exit 1
   if grep -q -e '^\[  FAILED  \]' -e ': Failure$' "$work/tests.log"; then exit 1; fi

@@ -57,10 +57,6 @@ class FileFaults : public test::TestFolder {
       std::filesystem::remove(file_);
     }
     if (s.action == 4) test::RunSql(db_, "UPDATE t SET img = x'CAFE' WHERE id = 2");
-    where_ = std::string(s.what) + ": " +
-             (call.empty()
-                  ? std::string("no call failing")
-                  : call + " #" + std::to_string(nth) + " failing with " + std::to_string(error));
     test::os_faults::Arm(call, nth, error);
     const frame::Answer answer = s.action == 3 ? blob::RunBlobGet(db_, "t", "img", "1", file_)
                                                : blob::RunBlobPut(db_, "t", "img", "2", file_);
@@ -72,21 +68,20 @@ class FileFaults : public test::TestFolder {
       const std::string stored = test::Scalar(db_, "SELECT img FROM t WHERE id = 2").value_or("");
       EXPECT_TRUE(answer == "Ok" ? stored == value_
                                  : answer == "Error: unable to read file" && stored == "\xCA\xFE")
-          << answer << ", " << where_;
+          << answer;
     } else if (answer == "Ok") {
-      EXPECT_TRUE(test::ReadBytes(file_) == value_) << where_;
+      EXPECT_TRUE(test::ReadBytes(file_) == value_);
     } else {
-      EXPECT_EQ(answer, "Error: unable to write file") << where_;
-      EXPECT_EQ(test::Exists(file_), s.old.has_value()) << where_;
+      EXPECT_EQ(answer, "Error: unable to write file");
+      EXPECT_EQ(test::Exists(file_), s.old.has_value());
       if (s.old) {
-        EXPECT_TRUE(test::ReadBytes(file_) == *s.old) << where_;
+        EXPECT_TRUE(test::ReadBytes(file_) == *s.old);
       }
     }
   }
   std::string db_;
   std::string file_;
   std::string value_;
-  std::string where_;  // the scenario and the failing call, for a failure's message
 };
 
 TEST_F(FileFaults, AnyFailingCallLeavesTheFilesAsTheAnswerSays) {
@@ -95,27 +90,30 @@ TEST_F(FileFaults, AnyFailingCallLeavesTheFilesAsTheAnswerSays) {
                                 {"target that grows", 3, test::RandomBytes(100, 2)},
                                 {"put source", 4, std::nullopt}};
   for (const Scenario &s : scenarios) {
-    ASSERT_EQ(Run(s, "", 0, 0), "Ok") << s.what;
+    SCOPED_TRACE(s.what);
+    ASSERT_EQ(Run(s, "", 0, 0), "Ok");
     Check(s, "Ok");
     const std::map<std::string, int> calls = test::os_faults::Counts();
     if (s.action == 3) {
-      EXPECT_GT(calls.count(kFlushCall), 0u) << s.what << ": flushed before the close";
+      EXPECT_GT(calls.count(kFlushCall), 0u) << "flushed before the close";
     }
     int cases = 0;
     for (const auto &[call, count] : calls) {
       for (int nth = 1; nth <= count; ++nth) {
         for (const int error : test::os_faults::kFileErrors) {
+          SCOPED_TRACE(call + " #" + std::to_string(nth) + " failing with " +
+                       std::to_string(error));
           const std::string answer = Run(s, call, nth, error);
           Check(s, answer);
           if (error == EINTR && kInterruptible.count(call) == 1) {
-            EXPECT_EQ(answer, "Ok") << where_ << ": made again after a signal";
+            EXPECT_EQ(answer, "Ok") << "made again after a signal";
           }
           ++cases;
         }
       }
     }
     RecordProperty(std::string("cases: ") + s.what, cases);
-    EXPECT_EQ(test::IntegrityCheck(db_), "ok") << s.what;
+    EXPECT_EQ(test::IntegrityCheck(db_), "ok");
   }
 }
 
