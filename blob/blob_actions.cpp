@@ -1,7 +1,7 @@
 // Actions 3 and 4 and their statements. Each writes out the order that is behaviour:
-// the get releases its result table before the target's old content is taken into
-// memory and before the close; both close the database before the frame's hand-back,
-// and a BLOB file left open by a refusal only after the database. Every text is built at its final
+// the get releases its result table before the file is written and before the close;
+// both close the database before the frame's hand-back, and a BLOB file left open by a
+// refusal only after the database. Every text is built at its final
 // size in a ByteBuffer, so a value of any size costs one allocation and running out of memory is an
 // answer.
 #include "blob/blob_actions.h"
@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <utility>
 
 #include "blob/hex_codec.h"
 #include "blob/row_id_text.h"
@@ -101,20 +102,19 @@ bool FetchValue(db::ResultTable &table, const db::DbHandle &db, const BlobAddres
   return HexToBlob(quoted, value);
 }
 
-// Makes `value` the whole content of the file `target`, created when missing, opened
-// into `file`; returns the answer. "Error: unable to write file", with the file as it
-// was (a file this made is removed again), when any call on it fails, or when it is one
-// of the database's own files, which is never opened; should the open still reach one
-// (renamed in the meantime), `file` keeps it open, and the caller closes it, and removes
-// it when this open made it, only after the database. "BLOB SELECT Error" when memory
-// for the file's old content, kept until the new one is safe, is short.
+// Makes `value` the whole content of the file `target` and returns the answer:
+// "Error: unable to write file" with the file as it was when it is one of the
+// database's own files (which stays open in `file`, for the caller to close after the
+// database), cannot be opened or replaced; "BLOB SELECT Error" when a file written in
+// place has an old content too large for memory.
 const char *WriteTarget(platform::File &file, const char *target, const char *database,
                         const ByteBuffer &value) noexcept {
   if (platform::NamesDatabaseFile(target, database)) return frame::kAnswerWriteFileFailed;
-  file = platform::OpenUnshared(target, platform::IfMissing::Create);
-  if (!file.IsOpen() || platform::IsDatabaseFile(file, database))
+  bool missing = false;
+  file = platform::OpenUnshared(target, missing);
+  if (file.IsOpen() ? platform::IsDatabaseFile(file, database) : !missing)
     return frame::kAnswerWriteFileFailed;
-  switch (platform::ReplaceContent(file, target, value.view())) {
+  switch (platform::ReplaceWhole(std::move(file), target, value.view())) {
     case platform::Replaced::kYes:
       return frame::kAnswerOk;
     case platform::Replaced::kNoMemory:
@@ -140,10 +140,10 @@ enum class Built { kStatement, kUnreadable, kCannotBuild };
 Built BuildUpdateStatement(const BlobAddress &address, platform::File &file, const char *source,
                            const char *database, ByteBuffer &statement) noexcept {
   if (platform::NamesDatabaseFile(source, database)) return Built::kUnreadable;
-  file = platform::OpenUnshared(source, platform::IfMissing::Fail);
+  bool missing = false;
+  file = platform::OpenUnshared(source, missing);
   std::uint64_t size = 0;
-  if (!file.IsOpen() || platform::IsDatabaseFile(file, database) ||
-      !platform::FileSize(file, &size))
+  if (!file.IsOpen() || platform::IsDatabaseFile(file, database) || !platform::FileSize(file, size))
     return Built::kUnreadable;
   const std::initializer_list<std::string_view> head = {"UPDATE [", address.table, "] SET [",
                                                         address.column, "]=X'"};
@@ -155,8 +155,8 @@ Built BuildUpdateStatement(const BlobAddress &address, platform::File &file, con
   char *digits = statement.data() + TotalSize(head);
   std::size_t received = 0;
   bool more = false;
-  if (!platform::ReadFromStart(file, digits + length, length, &received) ||
-      !platform::HasBytesPast(file, received, &more) || more)
+  if (!platform::ReadFromStart(file, digits + length, length, received) ||
+      !platform::HasBytesPast(file, received, more) || more)
     return Built::kUnreadable;
   file = platform::File();  // closed before the statement runs
   PutPieces(statement.data(), head);
@@ -185,14 +185,13 @@ frame::Answer RunBlobGet(std::string_view database, std::string_view tableName,
     if (!FetchValue(table, db, address, value)) {
       answer = frame::kAnswerBlobSelectFailed;
     } else {
-      db::ReleaseTable(table);  // before the target's old content is kept in memory
+      db::ReleaseTable(table);  // before the file is written: the memory may be wanted
       answer = WriteTarget(file, target.data(), database.data(), value);
     }
   }
   db::ReleaseTable(table);
   db::CloseDatabase(db, db::Ending::kCommitIgnoringOutcome);
-  platform::CloseDiscardingCreated(file, target.data());  // open only after a refusal
-  return answer;
+  return answer;  // `file`, open only after a refusal, is closed last
 }
 
 frame::Answer RunBlobPut(std::string_view database, std::string_view table, std::string_view column,

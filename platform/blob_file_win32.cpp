@@ -1,9 +1,11 @@
-// The BLOB files on Windows: CreateFileA with share mode 0, the read-only attribute
-// honoured, and the steps of ReplaceContent over SetFilePointerEx, ReadFile, WriteFile,
-// SetEndOfFile and FlushFileBuffers, with a sparse file's holes found before they would
-// need room. Only what Windows XP SP3 has is used.
-#include "platform/blob_file.h"
-#include "platform/file_names.h"
+// The BLOB files' primitives on Windows: CreateFileA with share mode 0, the read-only
+// attribute honoured, ReplaceFileA and MoveFileExA to put a new file in place, and the
+// steps of writing in place, with a sparse file's holes found before they would need
+// room. Only what Windows XP SP3 has is used.
+#include <cstring>
+#include <utility>
+
+#include "platform/file_primitives.h"
 #include "platform/os_calls.h"
 
 namespace kiv::platform {
@@ -11,11 +13,17 @@ namespace {
 
 HANDLE AsHandle(intptr_t native) { return reinterpret_cast<HANDLE>(native); }
 
-// The errors of an open that another opener's hold explains (a sharing violation, or
-// access denied while a deleted file is let go): worth trying again shortly.
+// The errors that another opener's hold explains (a sharing violation, access denied
+// while a deleted file is let go, a file ReplaceFile could not remove): worth trying
+// again shortly.
 bool HeldByAnother(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-         error == ERROR_ACCESS_DENIED;
+         error == ERROR_ACCESS_DENIED || error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+bool SameFile(const FileIdentity &found, const FileIdentity &identity) {
+  return found.known && identity.known && found.volume == identity.volume &&
+         found.index == identity.index;
 }
 
 bool MoveTo(HANDLE handle, std::uint64_t at) {
@@ -51,63 +59,48 @@ bool AllocatedUpTo(HANDLE handle, LONGLONG end) {
 
 }  // namespace
 
-File &File::operator=(File &&other) noexcept {
-  if (this != &other) {
-    if (IsOpen()) os.CloseHandle(AsHandle(native));
-    native = other.native;
-    created = other.created;
-    other.native = kNoFile;
+Attempt TryOpenUnshared(const char *name, File &file, bool &missing) noexcept {
+  missing = false;
+  const DWORD attributes = os.GetFileAttributesA(name);
+  // Windows refuses writing to a read-only file anyway; asking first keeps that rule
+  // where it is not enforced (Wine run by root opens such files for writing).
+  const bool writable =
+      attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  if (writable) {
+    handle = os.CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   }
-  return *this;
-}
-
-File::~File() {
-  if (IsOpen()) os.CloseHandle(AsHandle(native));
-}
-
-File OpenUnshared(const char *name, IfMissing missing) noexcept {
-  const DWORD disposition = missing == IfMissing::Create ? OPEN_ALWAYS : OPEN_EXISTING;
-  for (int attempt = 0;; ++attempt) {
-    // Only a plain file or a missing one: opening a device (a serial port) has effects.
-    if (NotAPlainFile(name)) return File();
-    const DWORD attributes = os.GetFileAttributesA(name);
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    // Windows refuses writing to a read-only file anyway; asking first keeps that rule
-    // where it is not enforced (Wine run by root opens such files for writing).
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0) {
-      handle = os.CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-    if (handle == INVALID_HANDLE_VALUE) {
-      handle = os.CreateFileA(name, GENERIC_READ, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    }
-    if (handle != INVALID_HANDLE_VALUE) {
-      const bool created = missing == IfMissing::Create && GetLastError() != ERROR_ALREADY_EXISTS;
-      File file(reinterpret_cast<intptr_t>(handle), created);
-      // Consoles, pipes and other devices could block a read for ever: only disk files.
-      if (os.GetFileType(handle) != FILE_TYPE_DISK) {
-        CloseDiscardingCreated(file, name);
-        return File();
-      }
-      return file;
-    }
-    if (!HeldByAnother(GetLastError()) || attempt == kHeldFileRetries) return File();
-    Sleep(HeldFileWait(attempt));
+  const bool forWriting = handle != INVALID_HANDLE_VALUE;
+  if (!forWriting) {
+    handle = os.CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
   }
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    missing = error == ERROR_FILE_NOT_FOUND;
+    return HeldByAnother(error) ? Attempt::kHeld : Attempt::kFailed;
+  }
+  file = File(reinterpret_cast<intptr_t>(handle), forWriting);
+  // Consoles, pipes and other devices could block a read for ever: only disk files.
+  if (os.GetFileType(handle) == FILE_TYPE_DISK) return Attempt::kDone;
+  CloseFile(file);
+  return Attempt::kFailed;
 }
 
-bool FileSize(const File &file, std::uint64_t *size) noexcept {
+bool CloseNative(intptr_t native) noexcept { return os.CloseHandle(AsHandle(native)) != 0; }
+
+bool FileSize(const File &file, std::uint64_t &size) noexcept {
   LARGE_INTEGER got{};
-  *size = 0;
+  size = 0;
   if (!os.GetFileSizeEx(AsHandle(file.native), &got) || got.QuadPart < 0) return false;
-  *size = static_cast<std::uint64_t>(got.QuadPart);
+  size = static_cast<std::uint64_t>(got.QuadPart);
   return true;
 }
 
 bool ReadFromStart(const File &file, char *buffer, std::size_t length,
-                   std::size_t *received) noexcept {
-  *received = 0;
+                   std::size_t &received) noexcept {
+  received = 0;
   const HANDLE handle = AsHandle(file.native);
   if (!MoveTo(handle, 0)) return false;
   std::size_t done = 0;
@@ -118,26 +111,18 @@ bool ReadFromStart(const File &file, char *buffer, std::size_t length,
     if (got == 0) break;  // the file ends here
     done += got;
   }
-  *received = done;
+  received = done;
   return true;
 }
 
-bool HasBytesPast(const File &file, std::uint64_t at, bool *more) noexcept {
+bool HasBytesPast(const File &file, std::uint64_t at, bool &more) noexcept {
   char byte = 0;
   DWORD got = 0;
-  *more = false;
   if (!MoveTo(AsHandle(file.native), at) ||
       !os.ReadFile(AsHandle(file.native), &byte, 1, &got, nullptr))
     return false;
-  *more = got > 0;
+  more = got > 0;
   return true;
-}
-
-bool CloseFile(File &file) noexcept {
-  if (!file.IsOpen()) return true;
-  const HANDLE handle = AsHandle(file.native);
-  file.native = File::kNoFile;
-  return os.CloseHandle(handle) != 0;
 }
 
 FileIdentity IdentityOf(const File &file) noexcept {
@@ -194,31 +179,71 @@ bool FlushFile(const File &file) noexcept {
   return os.FlushFileBuffers(AsHandle(file.native)) != 0;
 }
 
-File ReopenSame(const char *name, const FileIdentity &identity) noexcept {
-  if (!identity.known) return File();
+Attempt TryReopen(const char *name, const FileIdentity &identity, File &file) noexcept {
+  file = File();
   const HANDLE handle = os.CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return File();
-  File file(reinterpret_cast<intptr_t>(handle), false);
-  const FileIdentity found = IdentityOf(file);
-  if (!found.known || found.volume != identity.volume || found.index != identity.index)
-    return File();
-  return file;
+  if (handle == INVALID_HANDLE_VALUE)
+    return HeldByAnother(GetLastError()) ? Attempt::kHeld : Attempt::kFailed;
+  File opened(reinterpret_cast<intptr_t>(handle), true);
+  if (!SameFile(IdentityOf(opened), identity)) return Attempt::kFailed;
+  file = std::move(opened);
+  return Attempt::kDone;
 }
 
-void RemoveIfSame(const char *name, const FileIdentity &identity) noexcept {
-  if (!identity.known) return;
-  // The identity is taken through a handle that asks for no access and shares
-  // everything, then let go: a file open without sharing cannot be deleted.
-  const HANDLE handle =
-      os.CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return;
-  File probe(reinterpret_cast<intptr_t>(handle), false);
-  const FileIdentity found = IdentityOf(probe);
-  CloseFile(probe);
-  if (found.known && found.volume == identity.volume && found.index == identity.index)
-    os.DeleteFileA(name);
+bool PlaceToReplace(const char *name, const File &target, PathText &place) noexcept {
+  if (target.IsOpen()) {
+    // ReplaceFile would put the new file in the place of a symbolic link or junction
+    // itself, and a file's other names (hard links) would keep the old content.
+    BY_HANDLE_FILE_INFORMATION info{};
+    const DWORD attributes = os.GetFileAttributesA(name);
+    if (!os.GetFileInformationByHandle(AsHandle(target.native), &info) ||
+        info.nNumberOfLinks != 1 || attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+      return false;
+  }
+  const std::size_t length = std::strlen(name);
+  if (length >= kPathRoom) return false;
+  std::memcpy(place, name, length + 1);
+  return true;
 }
+
+Created CreateFresh(const char *name, const File &, File &fresh) noexcept {
+  // ReplaceFile gives the new file the target's attributes and security; a new target
+  // gets the folder's, as any new file does.
+  const HANDLE handle = os.CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle != INVALID_HANDLE_VALUE) {
+    fresh = File(reinterpret_cast<intptr_t>(handle), true);
+    return Created::kYes;
+  }
+  switch (GetLastError()) {
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return Created::kTaken;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return Created::kRefused;
+    default:
+      return Created::kFailed;
+  }
+}
+
+bool PutInPlace(const char *fresh, const char *place, bool replacing) noexcept {
+  if (!replacing) return os.MoveFileExA(fresh, place, MOVEFILE_WRITE_THROUGH) != 0;
+  return RetryWhileHeld([&] {
+    if (os.ReplaceFileA(place, fresh, nullptr, 0, nullptr, nullptr)) return Attempt::kDone;
+    const DWORD error = GetLastError();
+    // The target is gone and the new file kept its name: it is put in the target's place.
+    if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT)
+      return os.MoveFileExA(fresh, place, MOVEFILE_WRITE_THROUGH) ? Attempt::kDone
+                                                                  : Attempt::kFailed;
+    return HeldByAnother(error) ? Attempt::kHeld : Attempt::kFailed;
+  });
+}
+
+void RemoveFile(const char *name) noexcept { os.DeleteFileA(name); }
+
+unsigned ProcessNumber() noexcept { return static_cast<unsigned>(GetCurrentProcessId()); }
 
 }  // namespace kiv::platform

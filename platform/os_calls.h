@@ -43,7 +43,12 @@
   X(SetEndOfFile, BOOL, (HANDLE file), (file), FALSE)                                              \
   X(FlushFileBuffers, BOOL, (HANDLE file), (file), FALSE)                                          \
   X(CloseHandle, BOOL, (HANDLE file), (file), FALSE)                                               \
-  X(DeleteFileA, BOOL, (LPCSTR name), (name), FALSE)
+  X(DeleteFileA, BOOL, (LPCSTR name), (name), FALSE)                                               \
+  X(MoveFileExA, BOOL, (LPCSTR from, LPCSTR to, DWORD flags), (from, to, flags), FALSE)            \
+  X(ReplaceFileA, BOOL,                                                                            \
+    (LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,              \
+     LPVOID reserved),                                                                             \
+    (replaced, replacement, backup, flags, exclude, reserved), FALSE)
 
 #else
 #include <fcntl.h>
@@ -52,6 +57,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #define KIV_OS_API
@@ -72,7 +78,11 @@
   X(posix_fallocate, int, (int fd, off_t at, off_t length), (fd, at, length), errno)              \
   X(ftruncate, int, (int fd, off_t length), (fd, length), -1)                                     \
   X(fdatasync, int, (int fd), (fd), -1)                                                           \
+  X(fsync, int, (int fd), (fd), -1)                                                               \
+  X(fchmod, int, (int fd, mode_t mode), (fd, mode), -1)                                           \
+  X(fchown, int, (int fd, uid_t owner, gid_t group), (fd, owner, group), -1)                      \
   X(close, int, (int fd), (fd), -1)                                                               \
+  X(rename, int, (const char *from, const char *to), (from, to), -1)                              \
   X(unlink, int, (const char *name), (name), -1)
 #endif
 

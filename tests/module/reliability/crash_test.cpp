@@ -1,11 +1,15 @@
 // A host process killed in the middle of an action: the database file stays whole and
-// holds the state before the action or after it, never a mix.
+// holds the state before the action or after it, never a mix; so does a BLOB get's
+// target file.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -26,12 +30,20 @@ bool Writing(const std::string &db) {
   return !error && size > 0;
 }
 
+// True when a BLOB get is writing its new file beside the target in `folder`.
+bool Replacing(const std::filesystem::path &folder) {
+  for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().filename().string().find(".kivsqlite3-") != std::string::npos) return true;
+  }
+  return false;
+}
+
 // Runs `action` with `params` in a child process and kills it with SIGKILL after
-// `delay` (or lets it finish when it is quicker). With `db`, the delay counts from the
-// moment the action is writing that database: the kill lands while it writes by
+// `delay` (or lets it finish when it is quicker). With `writing`, the delay counts from
+// the moment it turns true (the action is writing): the kill lands while it writes by
 // construction, not by the luck of the timing.
 void RunAndKill(int action, const std::string &params, std::chrono::microseconds delay,
-                const std::string &db = "") {
+                const std::function<bool()> &writing = nullptr) {
   test::Module();
   const pid_t child = fork();
   if (child == 0) {
@@ -41,7 +53,7 @@ void RunAndKill(int action, const std::string &params, std::chrono::microseconds
   int status = 0;
   bool ended = false;
   const auto giveUp = Clock::now() + std::chrono::seconds(60);
-  while (!db.empty() && !Writing(db) && !ended && Clock::now() < giveUp) {
+  while (writing && !writing() && !ended && Clock::now() < giveUp) {
     ended = waitpid(child, &status, WNOHANG) == child;
     std::this_thread::sleep_for(std::chrono::microseconds(50));
   }
@@ -92,7 +104,8 @@ TEST_F(CrashConsistency, KilledBlobPutLeavesTheOldOrTheNewValue) {
     // Every other kill waits for the database to be written, then strikes within it.
     const bool onJournal = rep % 2 == 1;
     const auto moment = RandomMoment(onJournal ? length / 20 : length);
-    RunAndKill(4, db + "|pics|img|1|" + Path("next.bin") + "|res", moment, onJournal ? db : "");
+    RunAndKill(4, db + "|pics|img|1|" + Path("next.bin") + "|res", moment,
+               [&] { return !onJournal || Writing(db); });
     whileWriting += Writing(db);
     ASSERT_EQ(test::IntegrityCheck(db), "ok") << "killed after " << moment.count() << " us";
     const std::optional<std::string> value = test::Scalar(db, "SELECT img FROM pics WHERE id = 1");
@@ -105,6 +118,42 @@ TEST_F(CrashConsistency, KilledBlobPutLeavesTheOldOrTheNewValue) {
   }
   RecordProperty("puts_completed_before_the_kill", changed);
   EXPECT_GT(whileWriting, 0) << "no kill landed while the database was being written";
+}
+
+TEST_F(CrashConsistency, KilledBlobGetLeavesTheOldOrTheNewTarget) {
+  const std::string db = Path("c.db");
+  const std::size_t size = 16u << 20;
+  const std::string value(size, 'V');
+  test::WriteBytes(Path("value.bin"), value);
+  test::RunSql(
+      db, "CREATE TABLE pics(id INTEGER PRIMARY KEY, img BLOB); INSERT INTO pics VALUES(1, NULL)");
+  ASSERT_EQ(test::Answer(4, db + "|pics|img|1|" + Path("value.bin") + "|res"), "Ok");
+  const std::string params = db + "|pics|img|1|" + Path("out.bin") + "|res";
+  const auto length = Duration(3, params);
+  int replaced = 0;
+  int whileWriting = 0;
+  for (int rep = 0; rep < 24; ++rep) {
+    const std::string old(size, static_cast<char>('a' + rep));
+    test::WriteBytes(Path("out.bin"), old);
+    // Every other kill waits for the value to be written (into a new file beside the
+    // target, or over the target's first byte), then strikes within that.
+    const bool onWrite = rep % 2 == 1;
+    const auto moment = RandomMoment(onWrite ? length / 20 : length);
+    RunAndKill(3, params, moment, [&] {
+      std::ifstream target(Path("out.bin"), std::ios::binary);
+      return !onWrite || Replacing(folder_) || target.get() != old[0];
+    });
+    whileWriting += Replacing(folder_);
+    const std::string now = test::ReadBytes(Path("out.bin"));
+    ASSERT_TRUE(now == old || now == value) << "a mix after a kill at " << moment.count() << " us";
+    replaced += now == value;
+    for (const auto &entry : std::filesystem::directory_iterator(folder_)) {
+      if (entry.path().filename().string().find(".kivsqlite3-") != std::string::npos)
+        std::filesystem::remove(entry.path());
+    }
+  }
+  RecordProperty("gets_completed_before_the_kill", replaced);
+  EXPECT_GT(whileWriting, 0) << "no kill landed while the new file was being written";
 }
 
 TEST_F(CrashConsistency, KilledTransactionLeavesAllOrNoneOfItsRows) {
@@ -122,7 +171,8 @@ TEST_F(CrashConsistency, KilledTransactionLeavesAllOrNoneOfItsRows) {
   for (int batch = 1; batch <= 30; ++batch) {
     const bool onJournal = batch % 2 == 1;
     const auto moment = RandomMoment(onJournal ? length / 20 : length);
-    RunAndKill(1, db + "|" + batchSql(batch) + "|res", moment, onJournal ? db : "");
+    RunAndKill(1, db + "|" + batchSql(batch) + "|res", moment,
+               [&] { return !onJournal || Writing(db); });
     whileWriting += Writing(db);
     ASSERT_EQ(test::IntegrityCheck(db), "ok") << "killed after " << moment.count() << " us";
     const long now = std::stol(test::Scalar(db, "SELECT count(*) FROM t").value_or("-1"));

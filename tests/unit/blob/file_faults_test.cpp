@@ -31,6 +31,7 @@ struct Scenario {
   const char *what;
   int action;                      // 3 (get into the target) or 4 (put from it)
   std::optional<std::string> old;  // the target's content before a get; none: a new one
+  bool secondName = false;         // the target has a hard link: it is written in place
 };
 
 class FileFaults : public test::TestFolder {
@@ -51,19 +52,25 @@ class FileFaults : public test::TestFolder {
   }
   // Sets the files up for `s`, arms the fault, runs the action; returns its answer.
   std::string Run(const Scenario &s, const std::string &call, int nth, int error) {
+    std::filesystem::remove(Path("second.bin"));
     if (s.action == 4 || s.old) {
       test::WriteBytes(file_, s.action == 4 ? value_ : *s.old);
     } else {
       std::filesystem::remove(file_);
     }
+    if (s.secondName) std::filesystem::create_hard_link(file_, Path("second.bin"));
     if (s.action == 4) test::RunSql(db_, "UPDATE t SET img = x'CAFE' WHERE id = 2");
     test::os_faults::Arm(call, nth, error);
     const frame::Answer answer = s.action == 3 ? blob::RunBlobGet(db_, "t", "img", "1", file_)
                                                : blob::RunBlobPut(db_, "t", "img", "2", file_);
     return answer.c_str();
   }
-  // Fails the test unless the files are as `answer` says.
+  // Fails the test unless the files are as `answer` says, with nothing left beside them.
   void Check(const Scenario &s, const std::string &answer) {
+    for (const auto &entry : std::filesystem::directory_iterator(folder_)) {
+      EXPECT_EQ(entry.path().filename().string().find(".kivsqlite3-"), std::string::npos)
+          << entry.path();
+    }
     if (s.action == 4) {
       const std::string stored = test::Scalar(db_, "SELECT img FROM t WHERE id = 2").value_or("");
       EXPECT_TRUE(answer == "Ok" ? stored == value_
@@ -88,6 +95,7 @@ TEST_F(FileFaults, AnyFailingCallLeavesTheFilesAsTheAnswerSays) {
   const Scenario scenarios[] = {{"new target", 3, std::nullopt},
                                 {"target that shrinks", 3, test::RandomBytes(9000, 1)},
                                 {"target that grows", 3, test::RandomBytes(100, 2)},
+                                {"target with a second name", 3, test::RandomBytes(100, 3), true},
                                 {"put source", 4, std::nullopt}};
   for (const Scenario &s : scenarios) {
     SCOPED_TRACE(s.what);

@@ -27,15 +27,16 @@ class FileIo : public test::TestFolder {
     return kept_.c_str();
   }
   std::string kept_;
+  bool missing_ = false;
 };
 
 TEST_F(FileIo, SecondOpenerIsRefusedWhileTheFirstHoldsTheFile) {
   test::WriteBytes(Path("f"), "abc");
-  File first = OpenUnshared(PathText("f"), IfMissing::Fail);
+  File first = OpenUnshared(PathText("f"), missing_);
   ASSERT_TRUE(first.IsOpen());
-  EXPECT_FALSE(OpenUnshared(PathText("f"), IfMissing::Fail).IsOpen());
+  EXPECT_FALSE(OpenUnshared(PathText("f"), missing_).IsOpen());
   first = File();
-  EXPECT_TRUE(OpenUnshared(PathText("f"), IfMissing::Fail).IsOpen());
+  EXPECT_TRUE(OpenUnshared(PathText("f"), missing_).IsOpen());
 }
 
 TEST_F(FileIo, FileHeldForAMomentIsOpenedOnceTheHolderLetsGo) {
@@ -47,7 +48,7 @@ TEST_F(FileIo, FileHeldForAMomentIsOpenedOnceTheHolderLetsGo) {
     close(holder);
   });
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(OpenUnshared(PathText("f"), IfMissing::Fail).IsOpen());
+  EXPECT_TRUE(OpenUnshared(PathText("f"), missing_).IsOpen());
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
   release.join();
 }
@@ -69,46 +70,58 @@ TEST(Libraries, OnlyTrustedFoldersAreSearchedByFullPath) {
 TEST_F(FileIo, AFileRenamedIntoACompanionsPlaceIsKnownByItsIdentityOnceOpen) {
   test::WriteBytes(Path("a.db"), "");
   test::WriteBytes(Path("x"), "x");
-  const File file = OpenUnshared(PathText("x"), IfMissing::Fail);
+  const File file = OpenUnshared(PathText("x"), missing_);
   ASSERT_TRUE(file.IsOpen());
   EXPECT_FALSE(IsDatabaseFile(file, Path("a.db").c_str()));
   std::filesystem::rename(Path("x"), Path("a.db-journal"));  // after the check, before the write
   EXPECT_TRUE(IsDatabaseFile(file, Path("a.db").c_str()));
 }
 
-TEST_F(FileIo, MissingFileFailsOrIsCreatedEmpty) {
-  EXPECT_FALSE(OpenUnshared(PathText("none"), IfMissing::Fail).IsOpen());
+TEST_F(FileIo, OnlyANameThatNothingHasIsMissing) {
+  std::filesystem::create_symlink(Path("none"), Path("dangling"));
+  for (const auto &[name, missing] : {std::pair{"none", true}, {"dangling", false}, {"", false}}) {
+    EXPECT_FALSE(OpenUnshared(PathText(name), missing_).IsOpen()) << name;
+    EXPECT_EQ(missing_, missing) << name;
+  }
   EXPECT_FALSE(test::Exists(Path("none")));
-  EXPECT_TRUE(OpenUnshared(PathText("new"), IfMissing::Create).IsOpen());
-  EXPECT_EQ(test::ReadBytes(Path("new")), "");
-}
-
-TEST_F(FileIo, FoldersAreNotFiles) {
-  EXPECT_FALSE(OpenUnshared(PathText(""), IfMissing::Fail).IsOpen());
-  EXPECT_FALSE(OpenUnshared(PathText(""), IfMissing::Create).IsOpen());
 }
 
 TEST_F(FileIo, ReadOnlyFileIsReadButNeverWritten) {
   test::WriteBytes(Path("ro"), "keep");
   chmod(Path("ro").c_str(), 0444);
   for (const std::string_view bytes : {"new", ""}) {
-    File file = OpenUnshared(PathText("ro"), IfMissing::Fail);
+    File file = OpenUnshared(PathText("ro"), missing_);
     ASSERT_TRUE(file.IsOpen());
     char buffer[8];
     std::size_t got = 0;
-    ASSERT_TRUE(ReadFromStart(file, buffer, sizeof buffer, &got));
+    ASSERT_TRUE(ReadFromStart(file, buffer, sizeof buffer, got));
     EXPECT_EQ(std::string(buffer, got), "keep");
-    EXPECT_EQ(ReplaceContent(file, PathText("ro"), bytes), Replaced::kNo);
+    EXPECT_EQ(ReplaceWhole(std::move(file), PathText("ro"), bytes), Replaced::kNo);
   }
   EXPECT_EQ(test::ReadBytes(Path("ro")), "keep");
 }
 
-TEST_F(FileIo, ReplaceContentCutsTheFileToTheNewLength) {
-  test::WriteBytes(Path("f"), "a longer old content");
-  File file = OpenUnshared(PathText("f"), IfMissing::Create);
-  ASSERT_EQ(ReplaceContent(file, PathText("f"), "new"), Replaced::kYes);
-  EXPECT_FALSE(file.IsOpen());
-  EXPECT_EQ(test::ReadBytes(Path("f")), "new");
+// A target keeps what it is: its mode, a symbolic link stays one (the file it leads to
+// is replaced), a file with a second name is written in place (both names see the
+// value); a missing one is made. Nothing is left beside it.
+TEST_F(FileIo, ReplaceWholeKeepsWhatTheTargetIs) {
+  test::WriteBytes(Path("plain"), "a longer old content");
+  chmod(Path("plain").c_str(), 0640);
+  test::WriteBytes(Path("end"), "old");
+  std::filesystem::create_symlink(Path("end"), Path("link"));
+  test::WriteBytes(Path("one"), "old");
+  std::filesystem::create_hard_link(Path("one"), Path("two"));
+  for (const char *name : {"plain", "link", "one", "new"}) {
+    File file = OpenUnshared(PathText(name), missing_);
+    ASSERT_EQ(ReplaceWhole(std::move(file), PathText(name), "new"), Replaced::kYes) << name;
+    EXPECT_EQ(test::ReadBytes(Path(name)), "new") << name;
+  }
+  struct stat info {};
+  EXPECT_TRUE(stat(Path("plain").c_str(), &info) == 0 && (info.st_mode & 07777) == 0640);
+  EXPECT_TRUE(std::filesystem::is_symlink(Path("link")));
+  EXPECT_EQ(test::ReadBytes(Path("end")), "new");
+  EXPECT_EQ(test::ReadBytes(Path("two")), "new");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_), {}), 6);
 }
 
 }  // namespace
