@@ -31,17 +31,22 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n";
 
+// Every character SQLite's tokenizer takes as a blank between words.
+constexpr std::string_view kSqlBlanks = " \t\r\n\f\v";
+
 bool HoldsMoreThanBlanks(std::string_view field) {
   return field.find_first_not_of(kBlanks) != std::string_view::npos;
 }
 
-// True when a blank stands between other bytes of `field`: no host variable's name
-// holds one, so such a variable field is SQL that a "|" cut off.
-bool HoldsInnerBlank(std::string_view field) {
-  const std::size_t first = field.find_first_not_of(kBlanks);
+// True when `field` reads as SQL rather than a variable's name: a blank stands between
+// other bytes, or it holds a comment marker. No host variable's name does either.
+bool ReadsAsSql(std::string_view field) {
+  if (field.find("--") != std::string_view::npos || field.find("/*") != std::string_view::npos)
+    return true;
+  const std::size_t first = field.find_first_not_of(kSqlBlanks);
   if (first == std::string_view::npos) return false;
-  const std::size_t last = field.find_last_not_of(kBlanks);
-  return std::string_view(field.data() + first, last - first).find_first_of(kBlanks) !=
+  const std::size_t last = field.find_last_not_of(kSqlBlanks);
+  return std::string_view(field.data() + first, last - first).find_first_of(kSqlBlanks) !=
          std::string_view::npos;
 }
 
@@ -57,6 +62,12 @@ bool SqlFieldCut(std::string_view text) {
 
 }  // namespace
 
+// A text is cut when:
+// - a field after the variable's (field n) holds more than blanks (space, tab, CR, LF);
+// - field n reads as SQL (a blank between other bytes, or a comment marker);
+// - with `sqlField`, field 2 ends inside a quoted text, a quoted name or a /* comment
+//   that a later field closes;
+// - the text is longer than the bound.
 AnswerTarget FindAnswerTarget(const ParamText &params, std::size_t n, bool sqlField) noexcept {
   const std::string_view text = params.text;
   // The last field that holds more than blanks, and its number.
@@ -74,7 +85,7 @@ AnswerTarget FindAnswerTarget(const ParamText &params, std::size_t n, bool sqlFi
     start = bar + 1;
   }
   if (params.overBound || lastNumber > n || (sqlField && SqlFieldCut(text)) ||
-      HoldsInnerBlank(ParamField(text, static_cast<int>(n))))
+      ReadsAsSql(ParamField(text, static_cast<int>(n))))
     return {lastNumber >= n ? last : std::string_view(), true};
   return {ParamField(text, static_cast<int>(n)), false};
 }

@@ -25,13 +25,10 @@ struct ParamText {
 };
 ParamText ReadParamText(const char *params) noexcept;
 
-// Where the answer for a parameter text goes. A text is cut, and runs nothing, when a
-// "|" stood inside a field: a field after the variable's (field n) holds more than
-// blanks (space, tab, CR, LF); field n holds a blank between other bytes (no variable's
-// name does); with `sqlField`, field 2 ends inside a quoted text, a quoted name or a /*
-// comment that a later field closes; or the text is over the bound. The variable of a
-// cut text is the one the author meant, the last field that holds more than blanks
-// (none when that stands before field n); otherwise field n.
+// The variable that the answer for `params` goes to: field n, or, when a "|" inside a
+// field cut the text (`cut`: nothing may run), the last field that holds more than
+// blanks, empty when that field stands before field n. `sqlField`: field 2 holds SQL.
+// The cut rules are listed above FindAnswerTarget in param_text.cpp.
 struct AnswerTarget {
   std::string_view variable;  // no data: no such field, the name goes as null
   bool cut = false;

@@ -59,6 +59,11 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"t.db|DELETE FROM t -- old|new\nWHERE id = 3", 3, "new\nWHERE id = 3",
                   "new\nWHERE id = 3"},
         FieldCase{"d|t|c|5|f|v\tw", 6, "v\tw", "v\tw"},
+        // Form feed and vertical tab are blanks to SQLite; comment markers end no name.
+        FieldCase{"t.db|UPDATE t SET f = 0 |4\fWHERE\vid=1", 3, "4\fWHERE\vid=1", "4\fWHERE\vid=1"},
+        FieldCase{"t.db|UPDATE t SET f = 0 |4/**/WHERE/**/id=1", 3, "4/**/WHERE/**/id=1",
+                  "4/**/WHERE/**/id=1"},
+        FieldCase{"d|t|c|5|f|v--", 6, "v--", "v--"}, FieldCase{"d|t|c|5|f|\fv\v", 6, "\fv\v"},
         FieldCase{"d|t|c|5|f|\r\nv \t", 6, "\r\nv \t"},
         FieldCase{"a.db|DELETE FROM t|res|more", 3, "res", "more"},  // a deliberate extra field
         FieldCase{"a.db|SELECT 1|res| \t|\r\n", 3, "res"},           // trailing blank fields
