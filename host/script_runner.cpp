@@ -174,12 +174,18 @@ int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &o
       status = 2;
       continue;
     }
-    for (const std::string &line : script.lines) {
+    const std::size_t whole = script.lines.size() - (script.lastLineCut ? 1 : 0);
+    for (std::size_t i = 0; i < whole; ++i) {
       const std::string where = source.name + ":" + std::to_string(++number) + ": ";
-      status = Worse(status, RunScriptLine(api, line, where, options));
+      status = Worse(status, RunScriptLine(api, script.lines[i], where, options));
     }
     std::fflush(stdout);
-    if (script.endedEarly) {
+    if (script.lastLineCut) {
+      Print(stderr, "kivhost: " + source.name + ":" + std::to_string(++number) +
+                        ": a Ctrl-Z (MS-DOS's end mark) inside the line ends the text there; "
+                        "nothing of the line is run\n");
+      status = 2;
+    } else if (script.endedEarly) {
       Warn(source.name + ":" + std::to_string(number + 1) + ": ",
            "the text ends at its Ctrl-Z (MS-DOS's end mark); nothing after it is run");
     }

@@ -83,6 +83,8 @@ bool ScriptLines(const std::string &bytes, ScriptText &script, std::string *erro
   const std::size_t end = text.find('\x1A');
   script.ended = end != std::string::npos;
   script.endedEarly = script.ended && text.find_first_not_of("\r\n", end + 1) != std::string::npos;
+  script.lastLineCut = script.endedEarly && end > 0 && text[end - 1] != '\r' &&
+                       text[end - 1] != '\n' && text[end + 1] != '\r' && text[end + 1] != '\n';
   if (end != std::string::npos) text.resize(end);
   script.lines.clear();
   for (std::size_t start = 0; start < text.size();) {

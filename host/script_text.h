@@ -15,6 +15,7 @@ struct ScriptText {
   std::vector<std::string> lines;  // each in the host's bytes, without its line end
   bool ended = false;              // a Ctrl-Z (MS-DOS's end mark) ended the text
   bool endedEarly = false;         // ... and more than line ends stood after it
+  bool lastLineCut = false;        // ... inside the last line, whose rest stood after it
 };
 
 // Splits `bytes`, the whole file, into lines in the host's bytes; a text ends at its

@@ -136,6 +136,14 @@ TEST_F(Kivhost, ScriptsInEveryEncodingAndLineEndRunAsTheHostHoldsThem) {
   EXPECT_NE(Run("script e.txt 2>&1").out.find("e.txt:1: warning: no variable [nosuch] is set"),
             std::string::npos);
   EXPECT_NE(Run("script nosuch.txt 2>&1").out.find("nosuch.txt: No such file"), std::string::npos);
+  // A Ctrl-Z inside a line would leave its front half, which runs nothing of it.
+  test::WriteBytes(Path("e.txt"),
+                   "2 e.db|SELECT 1|r\n1 e.db|DELETE FROM t WHERE v > 5\x1A AND 1|r\n");
+  const Outcome cut = Run("script e.txt 2>&1");
+  EXPECT_EQ(cut.status, 2);
+  EXPECT_EQ(cut.out,
+            "r = 1\\r\nkivhost: e.txt:2: a Ctrl-Z (MS-DOS's end mark) inside the line "
+            "ends the text there; nothing of the line is run\n");
 }
 
 TEST(ConsolePieces, LongTextGoesInPiecesThatSplitNoCharacter) {
