@@ -29,15 +29,35 @@ bool StartsWithNoCase(const wchar_t *text, const wchar_t *prefix) {
   return true;
 }
 
-// True for a \\.\ or \\?\ path other than \\?\X:\... and \\?\UNC\...: a raw disk, a
-// volume, a pipe, a device's own name (\\?\PhysicalDrive0, \\?\C:, \\?\pipe\x).
+// True for a path into the device space: a \\.\ or \\?\ path other than \\?\X:\...
+// and \\?\UNC\... (a raw disk, a volume, a device's own name: \\?\PhysicalDrive0,
+// \\?\C:), and every \??\ path, which reaches the same space.
 bool ReachesDeviceSpace(const wchar_t *name) {
-  if (StartsWithNoCase(name, L"\\\\.\\")) return true;
+  if (StartsWithNoCase(name, L"\\\\.\\") || StartsWithNoCase(name, L"\\??\\")) return true;
   if (!StartsWithNoCase(name, L"\\\\?\\")) return false;
   const wchar_t *rest = name + 4;
   const bool drive = AsciiUpper(rest[0]) >= L'A' && AsciiUpper(rest[0]) <= L'Z' &&
                      rest[1] == L':' && (rest[2] == L'\\' || rest[2] == L'/');
   return !drive && !StartsWithNoCase(rest, L"UNC\\");
+}
+
+// True for a server's named pipe or mailslot (\\host\pipe\x, \\?\UNC\host\pipe\x):
+// opening one connects to whatever listens there.
+bool ReachesServerPipe(const wchar_t *name) {
+  const wchar_t *rest = StartsWithNoCase(name, L"\\\\?\\UNC\\") ? name + 8
+                        : StartsWithNoCase(name, L"\\\\")       ? name + 2
+                                                                : nullptr;
+  if (rest == nullptr) return false;
+  while (*rest != L'\0' && *rest != L'\\' && *rest != L'/') ++rest;  // the server's name
+  if (*rest == L'\0') return false;
+  ++rest;
+  for (const wchar_t *share : {L"PIPE", L"MAILSLOT"}) {
+    const int length = lstrlenW(share);
+    if (StartsWithNoCase(rest, share) &&
+        (rest[length] == L'\0' || rest[length] == L'\\' || rest[length] == L'/'))
+      return true;
+  }
+  return false;
 }
 
 // True when the last name of `name` is one that Windows reserves for a device in every
@@ -80,7 +100,8 @@ bool IsMissing(DWORD error) {
 bool NotAPlainFile(const char *name) noexcept {
   wchar_t wide[kFileNameRoom];
   // Compared as Windows reads the name: "COM\xB9" is COM1 in code page 1252.
-  if (!Widen(CP_ACP, name, wide) || ReachesDeviceSpace(wide) || ReservedDeviceName(wide))
+  if (!Widen(CP_ACP, name, wide) || ReachesDeviceSpace(wide) || ReachesServerPipe(wide) ||
+      ReservedDeviceName(wide))
     return true;
   const DWORD attributes = os.GetFileAttributesA(name);
   if (attributes == INVALID_FILE_ATTRIBUTES) return !IsMissing(GetLastError());
