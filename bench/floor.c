@@ -9,9 +9,12 @@
  *   kiv_floor queries DB SQL N         N times the query action's calls on a small result
  *   kiv_floor query   DB SQL OUT       the query action's calls, the text to OUT
  *   kiv_floor put   DB TABLE COLUMN ROWID FILE
- *   kiv_floor get   DB TABLE COLUMN ROWID OUT */
+ *   kiv_floor get   DB TABLE COLUMN ROWID OUT
+ * The get writes OUT as a careful program replaces a file: into a new file beside it,
+ * flushed (fdatasync) and renamed onto it. */
 #include <sqlite3.h>
 #include <stdio.h>
+#include <unistd.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -130,6 +133,16 @@ static int put(const char *name, const char *t, const char *c, const char *rowid
   return 0;
 }
 
+static int replace_file(const char *name, const char *bytes, size_t n) {
+  char fresh[4096];
+  snprintf(fresh, sizeof fresh, "%s.new", name);
+  FILE *f = fopen(fresh, "wb");
+  if (f == NULL) return 1;
+  int failed = fwrite(bytes, 1, n, f) != n || fflush(f) != 0 || fdatasync(fileno(f)) != 0;
+  failed |= fclose(f) != 0;
+  return failed || rename(fresh, name) != 0;
+}
+
 static int hex_value(char ch) {
   if (ch >= '0' && ch <= '9') return ch - '0';
   if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
@@ -153,7 +166,7 @@ static int get(const char *name, const char *t, const char *c, const char *rowid
     for (size_t i = 0; i < n; ++i)
       bytes[i] = (unsigned char)(hex_value(quoted[2 + 2 * i]) * 16 + hex_value(quoted[3 + 2 * i]));
   }
-  int rc = write_file(out, (const char *)bytes, n);
+  int rc = replace_file(out, (const char *)bytes, n);
   free(bytes);
   sqlite3_free_table(table);
   close_db(db);
