@@ -14,9 +14,9 @@
  * flushed (fdatasync) and renamed onto it. */
 #include <sqlite3.h>
 #include <stdio.h>
-#include <unistd.h>
 #include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 static void run(sqlite3 *db, const char *sql) {
   char **table = NULL;
