@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/blob_file.h"
+#include "platform/file_names.h"
 
 namespace kiv::platform {
 
@@ -82,6 +83,46 @@ bool FlushFile(const File &file) noexcept;
 // One try at opening the existing file `name` for writing, without sharing, when it is
 // still the file of `identity`.
 Attempt TryReopen(const char *name, const FileIdentity &identity, File &file) noexcept;
+
+// --- Telling the database's own files (database_files.cpp), never opening one.
+
+// A path in the system's own characters (UTF-16 on Windows), with room for a suffix.
+#ifdef _WIN32
+using PathChar = wchar_t;
+inline constexpr std::size_t kNativePathRoom = kFileNameRoom + 16;
+#else
+using PathChar = char;
+inline constexpr std::size_t kNativePathRoom = 4096 + 16;
+#endif
+struct NativePath {
+  PathChar text[kNativePathRoom];
+};
+
+// What looking at a path found. kUnknown: it could not be told (an I/O error).
+enum class Found { kYes, kMissing, kUnknown };
+
+// Sets `path` to the path the system checks `name` by (Windows: its full path). False
+// when it cannot be made.
+bool TargetPath(const char *name, NativePath &path) noexcept;
+
+// Sets `path` to the database file's full path as SQLite makes it. kMissing for a
+// database with no file on disk (":memory:", the empty name, a name that leads nowhere).
+Found DatabasePath(const char *database, NativePath &path) noexcept;
+
+// Appends the ASCII `suffix` to `path` (there is room for "-journal").
+void AppendSuffix(NativePath &path, const char *suffix) noexcept;
+
+// Sets `identity` to that of the file or folder at `path`, looked at without opening it
+// for any access; kMissing when there is none (or a device, which is not looked at).
+Found IdentityAt(const NativePath &path, FileIdentity &identity) noexcept;
+
+// Cuts `path` to its folder and copies its last name to `name`; sets `folder` to the
+// folder's identity, with IdentityAt's answer.
+Found SplitAt(NativePath &path, NativePath &name, FileIdentity &folder) noexcept;
+
+// True when two names are the same as the file system compares them (Windows ignores
+// letter case).
+bool SameName(const NativePath &a, const NativePath &b) noexcept;
 
 // --- Shared by the systems' files (blob_file.cpp).
 
