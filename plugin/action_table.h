@@ -1,6 +1,6 @@
 // ActionTable: the whole description of each of the four actions, as the host sees it
-// and as the frame runs it. Registration, qvEditAction, qvExecAction and the four
-// action functions all read this one constant table, by action number.
+// and as the frame runs it. Registration, qvEditAction and qvExecAction read it by
+// action number, each exported action function by its own name.
 #pragma once
 
 #include <array>
@@ -12,22 +12,19 @@
 
 namespace kiv::plugin {
 
-using ActionFn = const char *(KIV_CALL *)(const char *params);
-
 struct ActionRow {
   int32_t number;                 // what the host passes to qvEditAction / qvExecAction
   const char *name;               // what scripts write
   const char *description;        // first line of the hint
   const char *parameterTemplate;  // the "|"-separated fields of the one parameter
-  ActionFn function;              // the exported action function, which runs `frame`
   frame::ActionFrame frame;       // field count, SQL field, answers, the work itself
 };
 
 inline constexpr char kParameterType[] = "ACTIONPARAM_ALPHA";
 inline constexpr int32_t kParameterCount = 1;
 
-// The table, defined constexpr in exports.cpp beside the exports its rows point to,
-// where the compiler checks that each row's number is its place plus one.
+// The table, defined constexpr in exports.cpp, where the compiler checks that each row's
+// number is its place plus one and that each exported action function has its row.
 inline constexpr std::size_t kActionCount = 4;
 extern const std::array<ActionRow, kActionCount> ActionTable;
 
