@@ -1,5 +1,5 @@
-// kivhost's command table, the one reader of its words, and the commands: list, info,
-// --version, run, script (script_runner.cpp) and help.
+// kivhost's command table and its commands: list, info, --version, run, script
+// (script_runner.cpp) and help.
 #include "host/commands.h"
 
 #include <algorithm>
@@ -12,50 +12,20 @@
 #include "host/display.h"
 #include "host/host_os.h"
 #include "host/host_record.h"
+#include "host/messages.h"
 #include "host/script_runner.h"
 #include "host/slips.h"
 
 namespace kiv::host {
 namespace {
 
-// --- The options.
-
-struct OptionRow {
-  const char *name;   // as typed
-  const char *value;  // the name of the value it takes, or null for none
-  // Stores the option (with its value) in `options`; false when the value will not do.
-  bool (*store)(RunOptions &options, const std::string &value);
-  const char *need;  // what the value must be, for the message when it will not do
-};
-
-constexpr OptionRow kOptions[] = {
-    {"--raw", nullptr, [](RunOptions &o, const std::string &) { return o.raw = true; }, ""},
-    {"--repeat", "N",
-     [](RunOptions &o, const std::string &value) {
-       char *end = nullptr;
-       o.repeat = std::strtol(value.c_str(), &end, 10);
-       return !value.empty() && *end == '\0' && o.repeat >= 1;
-     },
-     "a count of 1 or more"},
-    {"--echo", nullptr, [](RunOptions &o, const std::string &) { return o.echo = true; }, ""}};
-
-const OptionRow *FindOption(const CommandRow &command, const std::string &word) {
-  for (const char *name : command.options) {
-    if (name == nullptr || word != name) continue;
-    for (const OptionRow &option : kOptions) {
-      if (word == option.name) return &option;
-    }
-  }
-  return nullptr;
-}
-
 // --- The commands.
 
 // What to tell when the module refused action `action`, after `where`.
 void ReportRefused(const std::string &where, int32_t action) {
-  Print(stderr, "kivhost: " + where + "the plug-in has no action " + std::to_string(action) +
-                    " and refused it; its actions are " + RegisteredRange() +
-                    " (kivhost list shows them)\n");
+  Complain(where, "the plug-in has no action " + std::to_string(action) +
+                      " and refused it; its actions are " + RegisteredRange() +
+                      " (kivhost list shows them)");
 }
 
 // Runs one action; true when the module took it (qvExecAction returned non-zero).
@@ -101,10 +71,7 @@ int Info(const Invocation &invocation) {
 
 int Version(const Invocation &invocation) {
   Print(stdout, "kivhost " KIV_VERSION "\n");
-  if (invocation.api == nullptr) {
-    Print(stderr, "kivhost: " + invocation.loadError + "\n");
-    return 2;
-  }
+  if (invocation.api == nullptr) return LoadFailed(invocation);
   const ModuleApi &api = *invocation.api;
   Print(stdout, "module: " + EscapeForDisplay(IdentityTexts(api)[0]) + " (" +
                     invocation.modulePath + ")\n");
@@ -115,8 +82,7 @@ int Version(const Invocation &invocation) {
 int Run(const Invocation &invocation) {
   const std::optional<int32_t> action = ResolveAction(invocation.operands[0]);
   if (!action) {
-    Print(stderr, "kivhost: unknown action " + invocation.operands[0] +
-                      " (kivhost help shows the commands)\n");
+    Complain("", "unknown action " + invocation.operands[0] + " (kivhost help shows the commands)");
     return 2;
   }
   const std::string &params = invocation.operands[1];
@@ -217,23 +183,6 @@ constexpr char kHelpTail[] =
     "action for); 2 a usage error, a bad script line or script file, a plug-in that cannot\n"
     "be loaded, or output that could not be written.\n";
 
-// A command's line in help: its names, options and operands.
-std::string UsageOf(const CommandRow &command) {
-  std::string usage = command.names[0];
-  for (std::size_t i = 1; i < 4 && command.names[i] != nullptr; ++i)
-    usage += std::string(", ") + command.names[i];
-  for (const char *name : command.options) {
-    if (name == nullptr) continue;
-    const OptionRow *option = FindOption(command, name);
-    usage += std::string(" [") + name +
-             (option->value != nullptr ? std::string(" ") + option->value : "") + "]";
-  }
-  for (const char *operand : command.operands) {
-    if (operand != nullptr) usage += std::string(" ") + operand;
-  }
-  return usage;
-}
-
 // The templates as the plug-in registers them, one action a line.
 std::string ActionsText() {
   std::size_t width = 0;
@@ -267,6 +216,11 @@ int Help(const Invocation &) {
 
 }  // namespace
 
+int LoadFailed(const Invocation &invocation) {
+  Complain("", invocation.loadError);
+  return 2;
+}
+
 const CommandRow *FindCommand(const std::string &name) {
   for (const CommandRow &command : kCommands) {
     for (const char *alias : command.names) {
@@ -274,41 +228,6 @@ const CommandRow *FindCommand(const std::string &name) {
     }
   }
   return nullptr;
-}
-
-bool ReadArguments(const CommandRow &command, int argc, char **argv, int first,
-                   Invocation &invocation, std::string *problem) {
-  const std::string name = command.names[0];
-  for (int arg = first; arg < argc; ++arg) {
-    const std::string word = argv[arg];
-    const bool asTyped = static_cast<int>(invocation.operands.size()) == command.asTyped;
-    const OptionRow *option = asTyped ? nullptr : FindOption(command, word);
-    if (option != nullptr) {
-      const bool hasValue = option->value != nullptr && arg + 1 < argc;
-      const std::string value = hasValue ? argv[++arg] : "";
-      if ((option->value != nullptr && !hasValue) || !option->store(invocation.options, value)) {
-        *problem = word + " needs " + option->value + ", " + option->need;
-        return false;
-      }
-    } else if (!asTyped && word.size() > 2 && word.rfind("--", 0) == 0) {
-      *problem = "unknown option " + word + " for " + name;
-      return false;
-    } else {
-      invocation.operands.push_back(word);
-    }
-  }
-  std::size_t needed = 0;
-  while (needed < 2 && command.operands[needed] != nullptr) ++needed;
-  if (invocation.operands.size() < needed) {
-    *problem = name + " needs " + command.operands[invocation.operands.size()] + ": kivhost " +
-               UsageOf(command);
-    return false;
-  }
-  if (invocation.operands.size() > needed) {
-    *problem = "too many arguments for " + name + ": kivhost " + UsageOf(command);
-    return false;
-  }
-  return true;
 }
 
 void RegisterHost(const ModuleApi &api) {
@@ -336,10 +255,6 @@ std::string RegisteredActionsText() {
             std::to_string(a.count) + "\t" + EscapeForDisplay(a.hint) + "\n";
   }
   return list;
-}
-
-void Warn(const std::string &where, const std::string &text) {
-  Print(stderr, "kivhost: " + where + "warning: " + text + "\n");
 }
 
 int RunAndShow(const ModuleApi &api, int32_t action, const std::string &params,

@@ -6,12 +6,13 @@
 
 #include "host/commands.h"
 #include "host/host_os.h"
+#include "host/messages.h"
 #include "host/module_api.h"
 
 namespace {
 
 int Usage(const std::string &problem) {
-  kiv::host::Print(stderr, "kivhost: " + problem + " (kivhost help shows the commands)\n");
+  kiv::host::Complain("", problem + " (kivhost help shows the commands)");
   return 2;
 }
 
@@ -30,26 +31,24 @@ int main(int argc, char **argv) {
   if (arg >= argc) return Usage("no command given");
   const CommandRow *command = FindCommand(argv[arg]);
   if (command == nullptr) return Usage(std::string("unknown command ") + argv[arg]);
-  std::string problem;
-  if (!ReadArguments(*command, argc, argv, arg + 1, invocation, &problem)) return Usage(problem);
+  const std::string problem = ReadArguments(*command, argc, argv, arg + 1, invocation);
+  if (!problem.empty()) return Usage(problem);
 
   ModuleApi api;
+  std::string why;
   if (invocation.modulePath.empty()) {
     invocation.loadError =
         "cannot find the folder kivhost runs from; name the plug-in with --module PATH";
-  } else if (!LoadModuleApi(invocation.modulePath, api, &problem)) {
-    invocation.loadError = "cannot load the plug-in " + invocation.modulePath + ": " + problem;
+  } else if (!LoadModuleApi(invocation.modulePath, api, &why)) {
+    invocation.loadError = "cannot load the plug-in " + invocation.modulePath + ": " + why;
   } else {
     RegisterHost(api);
     invocation.api = &api;
   }
-  if (invocation.api == nullptr && command->needs == Needs::kModule) {
-    Print(stderr, "kivhost: " + invocation.loadError + "\n");
-    return 2;
-  }
+  if (invocation.api == nullptr && command->needs == Needs::kModule) return LoadFailed(invocation);
   const int status = command->run(invocation);
   if (!AllOutputShown()) {
-    Print(stderr, "kivhost: the output could not be written in full\n");
+    Complain("", "the output could not be written in full");
     return 2;
   }
   return status;

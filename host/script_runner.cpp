@@ -11,6 +11,7 @@
 #include "host/display.h"
 #include "host/host_os.h"
 #include "host/host_record.h"
+#include "host/messages.h"
 #include "host/script_text.h"
 #include "host/slips.h"
 
@@ -91,9 +92,9 @@ int RunScriptLine(const ModuleApi &api, const std::string &line, const std::stri
   if (start == std::string::npos || line[start] == '#') return 0;
   if (options.echo) Print(stdout, "> " + line.substr(start) + "\n");
   if (line.find('\0') != std::string::npos) {
-    Print(stderr, "kivhost: " + where +
-                      "the line holds a NUL byte, which the host can never send (its text "
-                      "ends there); nothing of it is run\n");
+    Complain(where,
+             "the line holds a NUL byte, which the host can never send (its text ends there); "
+             "nothing of it is run");
     return 2;
   }
   const std::size_t end = line.find_first_of(" \t", start);
@@ -101,7 +102,7 @@ int RunScriptLine(const ModuleApi &api, const std::string &line, const std::stri
   const std::size_t rest = end == std::string::npos ? end : line.find_first_not_of(" \t", end);
   const std::optional<int32_t> action = ResolveAction(word);
   if (!action) {
-    Print(stderr, "kivhost: " + where + "unknown action " + word + "\n");
+    Complain(where, "unknown action " + word);
     return 2;
   }
   std::string unset;
@@ -170,7 +171,7 @@ int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &o
         unreadable = error;
         break;
       }
-      Print(stderr, "kivhost: standard input:" + std::to_string(++number) + ": " + error + "\n");
+      Complain("standard input:" + std::to_string(++number) + ": ", error);
       status = 2;
       continue;
     }
@@ -181,9 +182,9 @@ int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &o
     }
     std::fflush(stdout);
     if (script.lastLineCut) {
-      Print(stderr, "kivhost: " + source.name + ":" + std::to_string(++number) +
-                        ": a Ctrl-Z (MS-DOS's end mark) inside the line ends the text there; "
-                        "nothing of the line is run\n");
+      Complain(source.name + ":" + std::to_string(++number) + ": ",
+               "a Ctrl-Z (MS-DOS's end mark) inside the line ends the text there; nothing of "
+               "the line is run");
       status = 2;
     } else if (script.endedEarly) {
       Warn(source.name + ":" + std::to_string(number + 1) + ": ",
@@ -192,7 +193,7 @@ int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &o
     if (script.ended) break;  // typed at a Windows console, Ctrl-Z is how input ends
   }
   if (!unreadable.empty()) {
-    Print(stderr, "kivhost: cannot read script " + path + ": " + unreadable + "\n");
+    Complain("", "cannot read script " + path + ": " + unreadable);
     return 2;
   }
   return status;

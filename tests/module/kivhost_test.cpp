@@ -99,20 +99,34 @@ TEST_F(Kivhost, RepeatRunsTheActionManyTimesAndShowsTheLast) {
   EXPECT_EQ(test::Scalar(Path("r.db"), "SELECT count(*) FROM t"), "25");
 }
 
-TEST_F(Kivhost, RefusedActionsExitOneAndUsageErrorsTwo) {
-  for (const char *action : {"0", "5", "-1", "9"}) {
-    const Outcome out = Run(std::string("run ") + action + " x");
-    EXPECT_EQ(out.status, 1) << action;
-    EXPECT_EQ(out.out, "") << action;
+TEST_F(Kivhost, RefusedActionsExitOneAndUsageErrorsTwoEachWithItsMessage) {
+  const std::string run = "kivhost run [--raw] [--repeat N] ACTION PARAMETERS";
+  const std::string help = " (kivhost help shows the commands)\n";
+  const std::string refused = " and refused it; its actions are 1 to 4 (kivhost list shows them)\n";
+  const std::pair<std::string, std::string> cases[] = {
+      // {arguments, message}; exit 1 or 2
+      {"run 0 x", "the plug-in has no action 0" + refused},
+      {"run -1 x", "the plug-in has no action -1" + refused},
+      {"run 9 x", "the plug-in has no action 9" + refused},
+      {"", "no command given" + help},
+      {"frobnicate", "unknown command frobnicate" + help},
+      {"run", "run needs ACTION: " + run + help},
+      {"run 2", "run needs PARAMETERS: " + run + help},  // no PARAMETERS: nothing runs
+      {"run NoSuchAction x", "unknown action NoSuchAction" + help},
+      {"run --repeat 0 1 x", "--repeat needs N, a count of 1 or more" + help},
+      {"run --repeat", "--repeat needs N, a count of 1 or more" + help},
+      {"run --bogus 1 x", "unknown option --bogus for run" + help},
+      {"run 1 x y", "too many arguments for run: " + run + help},
+      {"list extra", "too many arguments for list: kivhost list" + help},
+      {"script .", "cannot read script .: it is a folder\n"},
+      {"--module /nonexistent/lib.so list",
+       "cannot load the plug-in /nonexistent/lib.so: /nonexistent/lib.so: cannot open shared "
+       "object file: No such file or directory\n"}};
+  for (const auto &[args, message] : cases) {
+    const Outcome out = Run(args + " 2>&1");
+    EXPECT_EQ(out.status, message.find("refused it") != std::string::npos ? 1 : 2) << args;
+    EXPECT_EQ(out.out, "kivhost: " + message) << args;
   }
-  EXPECT_EQ(Run("").status, 2);
-  EXPECT_EQ(Run("run").status, 2);
-  EXPECT_EQ(Run("run 2").status, 2);  // no PARAMETERS: nothing runs
-  EXPECT_EQ(Run("run NoSuchAction x").status, 2);
-  EXPECT_EQ(Run("frobnicate").status, 2);
-  EXPECT_EQ(Run("--module /nonexistent/lib.so list").status, 2);
-  EXPECT_EQ(Run("run --repeat 0 1 x").status, 2);
-  EXPECT_EQ(Run("script .").status, 2);          // a folder
   EXPECT_EQ(Run("list > /dev/full").status, 2);  // output that cannot be written
 }
 
