@@ -54,7 +54,7 @@ frame::Answer RunQuery(std::string_view database, const char *sql) noexcept {
   if (db::OpenDatabase(database, db)) {
     ByteBuffer text;
     ending = db::Ending::kCommitOrRollBack;
-    if (!db::QueryTable(table, db, sql)) {
+    if (!db::QueryTable(db, sql, table)) {
       answer = ErrorAnswer(db::LastErrorText(db));
       ending = db::Ending::kRollBack;  // not committed half done
     } else if (!BuildRecordSetText(table, text)) {

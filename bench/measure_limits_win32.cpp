@@ -123,7 +123,7 @@ unsigned long long Measure(const char *name, Trial trial) {
 int main(int argc, char **argv) {
   const std::string module = argc > 1 ? argv[1] : kiv::host::DefaultModulePath();
   std::string error;
-  if (!kiv::host::LoadModuleApi(module, api, &error)) {
+  if (!kiv::host::LoadModuleApi(module, api, error)) {
     std::fprintf(stderr, "kiv_win32_limits: cannot load %s: %s\n", module.c_str(), error.c_str());
     return 2;
   }

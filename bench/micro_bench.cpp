@@ -63,7 +63,7 @@ void BM_RecordSetText(benchmark::State &state) {
       " CASE WHEN r % 5 = 0 THEN NULL ELSE 'name-' || (1000000000000000 + r) END FROM c";
   kiv::db::DbHandle db;
   kiv::db::ResultTable table;
-  if (!kiv::db::OpenDatabase("", db) || !kiv::db::QueryTable(table, db, sql.c_str())) {
+  if (!kiv::db::OpenDatabase("", db) || !kiv::db::QueryTable(db, sql.c_str(), table)) {
     state.SkipWithError("the result could not be made");
     return;
   }

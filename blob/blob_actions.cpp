@@ -53,6 +53,7 @@ char *PutPieces(char *out, std::initializer_list<std::string_view> pieces) noexc
 // 64-bit row ids.
 bool MakeBlobAddress(std::string_view table, std::string_view column, std::string_view rowId,
                      BlobAddress &address) noexcept {
+  address = BlobAddress();
   if (table.find(']') != std::string_view::npos || column.find(']') != std::string_view::npos)
     return false;
   address.table = table;
@@ -87,28 +88,27 @@ std::string_view QuotedValue(db::ResultTable &table) noexcept {
 // Fetches the addressed value as bytes into `value`: a BLOB as its bytes, any other
 // value as CAST(value AS BLOB) gives it, no row and NULL as nothing. False when a
 // SELECT fails or memory is short.
-bool FetchValue(db::ResultTable &table, const db::DbHandle &db, const BlobAddress &address,
+bool FetchValue(const db::DbHandle &db, const BlobAddress &address, db::ResultTable &table,
                 ByteBuffer &value) noexcept {
   ByteBuffer sql;
-  if (!SelectStatement(address, false, sql) || !db::QueryTable(table, db, sql.c_str()))
+  if (!SelectStatement(address, false, sql) || !db::QueryTable(db, sql.c_str(), table))
     return false;
   std::string_view quoted = QuotedValue(table);
   const bool isBlob = quoted.size() >= 2 && quoted[0] == 'X' && quoted[1] == '\'';
   if (!quoted.empty() && !isBlob) {
-    if (!SelectStatement(address, true, sql) || !db::QueryTable(table, db, sql.c_str()))
+    if (!SelectStatement(address, true, sql) || !db::QueryTable(db, sql.c_str(), table))
       return false;
     quoted = QuotedValue(table);
   }
   return HexToBlob(quoted, value);
 }
 
-// Makes `value` the whole content of the file `target` and returns the answer:
-// "Error: unable to write file" with the file as it was when it is one of the
-// database's own files (which stays open in `file`, for the caller to close after the
-// database), cannot be opened or replaced; "BLOB SELECT Error" when a file written in
-// place has an old content too large for memory.
-const char *WriteTarget(platform::File &file, const char *target, const char *database,
-                        const ByteBuffer &value) noexcept {
+// Makes `value` the whole content of the file `target`. Returns "Ok", "Error: unable to
+// write file" (the file unchanged), or "BLOB SELECT Error" when a file written in place
+// is too large to keep in memory. A database's own file reached all the same stays open
+// in `file`, for the caller to close after the database.
+const char *WriteTarget(const char *target, const char *database, const ByteBuffer &value,
+                        platform::File &file) noexcept {
   if (platform::NamesDatabaseFile(target, database)) return frame::kAnswerWriteFileFailed;
   bool missing = false;
   file = platform::OpenUnshared(target, missing);
@@ -128,17 +128,12 @@ const char *WriteTarget(platform::File &file, const char *target, const char *da
 // What became of building the UPDATE statement.
 enum class Built { kStatement, kUnreadable, kCannotBuild };
 
-// Builds the UPDATE statement around the whole content of `source`, opened into `file`
-// and closed again before the statement runs: the file is read with one read straight
-// into the second half of the digits' room and expanded to hex in place, so the content
-// is never held twice. kUnreadable when the file cannot be opened or read, still holds
-// bytes past those read (it grew while it was read; a file whose size reads 0), or is
-// one of the database's own files (never opened; reached all the same, it stays open in `file`
-// until the caller has closed the database); kCannotBuild when the statement would be
-// longer than SQLite accepts as one SQL text (checked before reading) or memory for it
-// is short. Nothing is sent either way.
-Built BuildUpdateStatement(const BlobAddress &address, platform::File &file, const char *source,
-                           const char *database, ByteBuffer &statement) noexcept {
+// Builds in `statement` the UPDATE that stores the whole file `source`; the file is
+// closed before the statement runs. kUnreadable: it cannot be opened or read, grew while
+// read, or is the database's own (then left open in `file`); kCannotBuild: the statement
+// would be too long for SQLite, or memory is short.
+Built BuildUpdateStatement(const BlobAddress &address, const char *source, const char *database,
+                           platform::File &file, ByteBuffer &statement) noexcept {
   if (platform::NamesDatabaseFile(source, database)) return Built::kUnreadable;
   bool missing = false;
   file = platform::OpenUnshared(source, missing);
@@ -152,6 +147,8 @@ Built BuildUpdateStatement(const BlobAddress &address, platform::File &file, con
   if (size > (kLongestSql - fixedLength) / 2) return Built::kCannotBuild;
   const auto length = static_cast<std::size_t>(size);
   if (!statement.Resize(fixedLength + 2 * length)) return Built::kCannotBuild;
+  // One read straight into the second half of the digits' room, expanded to hex in place:
+  // the content is never held twice.
   char *digits = statement.data() + TotalSize(head);
   std::size_t received = 0;
   bool more = false;
@@ -182,11 +179,11 @@ frame::Answer RunBlobGet(std::string_view database, std::string_view tableName,
     answer = frame::kAnswerBlobSelectFailed;
   } else {
     ByteBuffer value;
-    if (!FetchValue(table, db, address, value)) {
+    if (!FetchValue(db, address, table, value)) {
       answer = frame::kAnswerBlobSelectFailed;
     } else {
       db::ReleaseTable(table);  // before the file is written: the memory may be wanted
-      answer = WriteTarget(file, target.data(), database.data(), value);
+      answer = WriteTarget(target.data(), database.data(), value, file);
     }
   }
   db::ReleaseTable(table);
@@ -206,7 +203,7 @@ frame::Answer RunBlobPut(std::string_view database, std::string_view table, std:
     answer = frame::kAnswerBlobUpdateFailed;
   } else {
     ByteBuffer statement;
-    switch (BuildUpdateStatement(address, file, source.data(), database.data(), statement)) {
+    switch (BuildUpdateStatement(address, source.data(), database.data(), file, statement)) {
       case Built::kUnreadable:
         answer = frame::kAnswerReadFileFailed;
         break;

@@ -11,18 +11,17 @@
 
 namespace kiv::blob {
 
-// Action 3: makes the file `target` (zero-terminated; created when missing) hold exactly
-// the value of the field. Answers "Ok", "Error: unable to open database",
-// "BLOB SELECT Error" (also when memory for the value is short) or "Error: unable to
-// write file" (the file keeps its content; the database's own files are refused).
+// Action 3: makes the file `target` (zero-terminated) hold exactly the field's value.
+// Returns "Ok", "Error: unable to open database", "BLOB SELECT Error" (also when memory
+// is short) or "Error: unable to write file" (the file unchanged; also for the
+// database's own files).
 frame::Answer RunBlobGet(std::string_view database, std::string_view table, std::string_view column,
                          std::string_view rowId, std::string_view target) noexcept;
 
-// Action 4: stores the whole content of the file `source` (zero-terminated) in the field
-// with "UPDATE [t] SET [c]=X'...' WHERE rowid= 5". Answers "Ok",
+// Action 4: stores the whole file `source` (zero-terminated) in the field. Returns "Ok",
 // "Error: unable to open database", "Error: unable to read file" (also for the
-// database's own files) or "BLOB Update Error" (also when the statement would be longer than
-// SQLite accepts, or memory for it is short).
+// database's own files) or "BLOB Update Error" (also when the statement would be too
+// long for SQLite, or memory is short).
 frame::Answer RunBlobPut(std::string_view database, std::string_view table, std::string_view column,
                          std::string_view rowId, std::string_view source) noexcept;
 

@@ -155,6 +155,7 @@ bool ReadDecimal(std::string_view text, RowIdSql &sql) noexcept {
 }  // namespace
 
 bool RowIdText(std::string_view param, RowIdSql &sql) noexcept {
+  sql = RowIdSql();
   std::size_t pos = 0;
   while (pos < param.size() && (param[pos] == ' ' || param[pos] == '\t' || param[pos] == '\n'))
     ++pos;

@@ -15,12 +15,10 @@ struct RowIdSql {
   std::string_view view() const noexcept { return {text, size}; }
 };
 
-// Reads `param` as a number: leading blanks, tabs and line feeds skipped; a decimal
-// number with optional sign, fraction and exponent (E or D), or an "&" radix literal
-// (&H hexadecimal, &O/&Q/& octal, &B binary, with the 16-bit rule for 32768..65535);
-// reading stops at the first byte that does not fit, and no number reads as 0. The value
-// is rounded half to even and written into `sql`. False, with `sql` unset, for a
-// value beyond SQLite's 64-bit row ids: a row id is never wrapped or clamped.
+// Writes into `sql` the row id that `param` reads as (row_id_text.cpp gives the rules: a
+// decimal number or an "&H", "&O", "&B" literal, rounded half to even; no number is 0).
+// False, with `sql` empty, for a value beyond SQLite's 64-bit row ids: a row id is never
+// wrapped or clamped.
 bool RowIdText(std::string_view param, RowIdSql &sql) noexcept;
 
 }  // namespace kiv::blob

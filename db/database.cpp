@@ -23,7 +23,7 @@ constexpr std::string_view kNothingToCommit = "cannot commit - no transaction is
 constexpr std::string_view kNothingToRollBack = "cannot rollback - no transaction is active";
 
 // Closes the connection as it is (an open transaction is rolled back) and leaves `db`
-// none.
+// empty.
 void CloseConnection(DbHandle &db) noexcept {
   TheEngine()->sqlite3_close(db.connection);  // a connection means the engine is bound
   db.connection = nullptr;
@@ -49,6 +49,10 @@ DbHandle::~DbHandle() {
   if (connection != nullptr) CloseConnection(*this);
 }
 
+// The settings: the stored cache size is read first, and "PRAGMA default_cache_size =
+// 20000" sent only when it differs, because sending it rewrites the file's header each
+// time (a write transaction that a mere query would make, and that locks two readers out
+// of each other); then "PRAGMA temp_store = 2". Their outcome is ignored.
 bool OpenDatabase(std::string_view name, DbHandle &db) noexcept {
   const std::size_t nul = name.find('\0');  // the name crosses to SQLite zero-terminated
   if (nul != std::string_view::npos) name.remove_suffix(name.size() - nul);

@@ -20,15 +20,10 @@ struct DbHandle;
 // The name is handed to SQLite in a 400-byte zero-terminated buffer.
 inline constexpr std::size_t kLongestDatabaseName = 399;
 
-// Opens `name` into `db` (sqlite3_open; a missing file is created) and, whenever a
-// connection came back, gives it the module's two settings, ignoring their outcome: the
-// stored cache size is read first, and "PRAGMA default_cache_size = 20000" is sent only
-// when it differs, because sending it rewrites the file's header each time (a write
-// transaction that a mere query would otherwise make, and that makes two readers lock
-// each other out); then "PRAGMA temp_store = 2". True when the open succeeded; `db` may
-// hold a connection either way, which its close gives back. The name ends at its first
-// NUL. A name longer than 399 bytes is refused without opening anything: opened
-// shortened, it would open or create another file.
+// Opens the database `name` (created when missing) into `db` and sends the module's two
+// settings (database.cpp says how). True when the open succeeded; `db` may hold a
+// connection either way, for CloseDatabase. A name longer than 399 bytes opens nothing:
+// shortened, it would reach another file.
 bool OpenDatabase(std::string_view name, DbHandle &db) noexcept;
 
 // How an action ends its connection: what it sends before the close. The transaction
@@ -51,27 +46,25 @@ enum class Ending {
   kRollBack,
 };
 
-// Ends the connection in `db` as `ending` says, closes it and leaves `db` none; nothing
-// for a none handle. False when SQLite refused a commit that `ending` checks: the
-// transaction was rolled back, and `refusal`, when given, holds SQLite's message (empty
-// only when memory for it was short).
+// Ends the connection in `db` as `ending` says and closes it; `db` is then empty. False
+// when SQLite refused a commit that `ending` checks: the transaction was rolled back,
+// and `refusal` (may be null) holds SQLite's message, empty when memory was short.
 bool CloseDatabase(DbHandle &db, Ending ending, ByteBuffer *refusal = nullptr) noexcept;
 
-// Runs the zero-terminated SQL text `sql` (every statement in it, in order) and throws
-// any rows away. True when SQLite reported success; false otherwise, and for a none
-// handle, where SQLite is not called.
+// Runs every statement of the zero-terminated `sql` and throws any rows away. True when
+// SQLite reported success; false otherwise, and for an empty handle.
 bool ExecSql(const DbHandle &db, const char *sql) noexcept;
 
-// SQLite's message for the last failure on the connection, at most 16 MiB, valid until
-// the next call on the connection; empty when SQLite gives none or the handle is none.
+// SQLite's message for the connection's last failure, at most 16 MiB, valid until the
+// next call on it; empty when there is none or the handle is empty.
 std::string_view LastErrorText(const DbHandle &db) noexcept;
 
-// The connection of one action and its one owner: none, or an open connection. Each
+// The connection of one action and its one owner: empty, or an open connection. Each
 // action closes it once, with its ending written out, before its hand-back. The
 // destructor only closes a connection still open, which rolls back whatever it holds:
 // an early return never commits half-done work.
 struct DbHandle {
-  sqlite3 *connection = nullptr;  // null: none
+  sqlite3 *connection = nullptr;  // null: empty
 
   DbHandle() noexcept = default;
   DbHandle(const DbHandle &) = delete;

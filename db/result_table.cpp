@@ -31,7 +31,7 @@ void SetCursor(ResultTable &table, int32_t row) noexcept {
 
 ResultTable::~ResultTable() { ReleaseTable(*this); }
 
-bool QueryTable(ResultTable &table, const DbHandle &db, const char *sql) noexcept {
+bool QueryTable(const DbHandle &db, const char *sql, ResultTable &table) noexcept {
   ReleaseTable(table);
   if (db.connection == nullptr) return false;
   const Engine *engine = TheEngine();  // a handle means the engine is bound

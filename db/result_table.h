@@ -15,7 +15,7 @@
 namespace kiv::db {
 
 struct ResultTable {
-  char **Cells = nullptr;   // SQLite's table while RowCount > 0, else none; row 0 the names
+  char **Cells = nullptr;   // SQLite's table while RowCount > 0, else null; row 0 the names
   int32_t ColumnCount = 0;  // columns, as SQLite reported them
   int32_t RowCount = 0;     // data rows, row 0 (the column names) not counted
   int32_t CurrentRow = 0;   // cursor: 1-based data row, 0 before the first move
@@ -29,11 +29,10 @@ struct ResultTable {
   ~ResultTable();
 };
 
-// Releases what `table` holds, then runs the zero-terminated `sql` on `db` into it.
-// True when SQLite reported success; false (table empty) otherwise, and for a none
-// handle, where SQLite is not called. A result without rows is given back at once. The
-// cursor stands before the first row.
-bool QueryTable(ResultTable &table, const DbHandle &db, const char *sql) noexcept;
+// Runs the zero-terminated `sql` on `db` into `table`, releasing what it held first; the
+// cursor stands before the first row. True when SQLite reported success; false, with
+// `table` empty, otherwise and for an empty handle.
+bool QueryTable(const DbHandle &db, const char *sql, ResultTable &table) noexcept;
 
 // Gives SQLite's table back and returns to the empty state. Harmless on an empty record.
 void ReleaseTable(ResultTable &table) noexcept;

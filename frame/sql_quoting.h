@@ -9,11 +9,10 @@
 
 namespace kiv::frame {
 
-// True when, scanning `text` as SQL from its start, the byte at `at` stands inside a
-// quoted text, a quoted name or a /* comment that closes later in `text`: a "|" there
-// cut the SQL in two, and the part after it belongs to the SQL, not to another field.
-// A span still open at the end of `text` (an unclosed quote the author wrote) is not
-// closed later, and a -- comment is not counted: its "|" ends nothing.
+// True when, reading `text` as SQL from its start, the byte at `at` stands inside a
+// quoted text, a quoted name or a /* comment that closes later in `text` (so a "|" there
+// cut the SQL). A span still open at the end of `text` does not count, nor does a --
+// comment.
 bool InsideClosedQuote(std::string_view text, std::size_t at) noexcept;
 
 }  // namespace kiv::frame

@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   static kiv::db::DbHandle db;
   if (db.connection == nullptr && !kiv::db::OpenDatabase("", db)) __builtin_trap();
   kiv::db::ResultTable table;
-  if (!kiv::db::QueryTable(table, db, sql.c_str())) __builtin_trap();
+  if (!kiv::db::QueryTable(db, sql.c_str(), table)) __builtin_trap();
   kiv::ByteBuffer text;
   if (!kiv::actions::BuildRecordSetText(table, text) || std::string(text.view()) != expected)
     __builtin_trap();

@@ -13,12 +13,12 @@ namespace kiv::host {
 // File name of the module as the build names it beside its host program.
 extern const char *const kModuleFileName;
 
-// `path` made a full path (relative to the current folder), as loading by a relative
-// path is left undefined on Windows and searches elsewhere on POSIX.
+// The full path of `path` (relative to the current folder): loading by a relative path
+// is left undefined on Windows and searches elsewhere on POSIX.
 std::string FullPath(const std::string &path);
 
-// Loads the library at `path`. Returns null and sets `*error` when it cannot be loaded.
-void *LoadModule(const std::string &path, std::string *error);
+// Loads the library at `path`. Returns null and sets `error` when it cannot be loaded.
+void *LoadModule(const std::string &path, std::string &error);
 
 // Address of export `name` in `module`, or null.
 void *FindExport(void *module, const char *name) noexcept;
@@ -65,10 +65,9 @@ bool FileExists(const std::string &name);
 // What ReadTypedLine found.
 enum class Typed { kNotAConsole, kLine, kEnd };
 
-// Reads one line typed at a console into `utf8`, without its line end: on Windows as
-// the console holds it (UTF-16, so that a typed "é" is not the OEM code page's 0x82),
-// made UTF-8. kNotAConsole, reading nothing, when standard input is no Windows console:
-// it is then read as bytes.
+// Reads one line typed at a Windows console into `utf8`, without its line end, through
+// the console's UTF-16 (a typed "é" is not the OEM code page's 0x82) converted to UTF-8.
+// kNotAConsole, reading nothing, when standard input is no Windows console.
 Typed ReadTypedLine(std::string &utf8);
 
 }  // namespace kiv::host

@@ -28,11 +28,11 @@ std::string FullPath(const std::string &path) {
   return error ? path : full.lexically_normal().string();
 }
 
-void *LoadModule(const std::string &path, std::string *error) {
+void *LoadModule(const std::string &path, std::string &error) {
   void *module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr && error != nullptr) {
+  if (module == nullptr) {
     const char *reason = dlerror();
-    *error = reason != nullptr ? reason : "dlopen failed";
+    error = reason != nullptr ? reason : "dlopen failed";
   }
   return module;
 }

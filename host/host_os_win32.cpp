@@ -89,11 +89,11 @@ std::string FullPath(const std::string &path) {
   return length > 0 && length < sizeof full ? std::string(full, length) : path;
 }
 
-void *LoadModule(const std::string &path, std::string *error) {
+void *LoadModule(const std::string &path, std::string &error) {
   // A full path: what the plug-in imports is looked for beside it first.
   HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-  if (module == nullptr && error != nullptr) {
-    *error = "LoadLibraryExA failed with error " + std::to_string(GetLastError());
+  if (module == nullptr) {
+    error = "LoadLibraryExA failed with error " + std::to_string(GetLastError());
   }
   return reinterpret_cast<void *>(module);
 }

@@ -39,7 +39,7 @@ int main(int argc, char **argv) {
   if (invocation.modulePath.empty()) {
     invocation.loadError =
         "cannot find the folder kivhost runs from; name the plug-in with --module PATH";
-  } else if (!LoadModuleApi(invocation.modulePath, api, &why)) {
+  } else if (!LoadModuleApi(invocation.modulePath, api, why)) {
     invocation.loadError = "cannot load the plug-in " + invocation.modulePath + ": " + why;
   } else {
     RegisterHost(api);

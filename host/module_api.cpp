@@ -8,16 +8,17 @@ namespace kiv::host {
 namespace {
 
 template <typename Fn>
-bool Find(void *module, const char *name, Fn &slot, std::string *error) {
+bool Find(void *module, const char *name, Fn &slot, std::string &error) {
   slot = reinterpret_cast<Fn>(FindExport(module, name));
-  if (slot == nullptr && error != nullptr) *error = std::string("export not found: ") + name;
+  if (slot == nullptr) error = std::string("export not found: ") + name;
   return slot != nullptr;
 }
 
 }  // namespace
 
-bool LoadModuleApi(const std::string &path, ModuleApi &api, std::string *error) {
+bool LoadModuleApi(const std::string &path, ModuleApi &api, std::string &error) {
   api = ModuleApi{};
+  error.clear();
   api.module = LoadModule(path, error);
   if (api.module == nullptr) return false;
   bool found = true;

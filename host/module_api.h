@@ -19,8 +19,8 @@ struct ModuleApi {
 };
 
 // Loads the module at `path` and finds all eleven exports. False, with the failed step
-// in `*error`, when the library does not load or an export is missing.
-bool LoadModuleApi(const std::string &path, ModuleApi &api, std::string *error);
+// in `error`, when the library does not load or an export is missing.
+bool LoadModuleApi(const std::string &path, ModuleApi &api, std::string &error);
 
 // The module file beside the running program; empty when that folder cannot be found.
 std::string DefaultModulePath();

@@ -27,32 +27,32 @@ struct ScriptSource {
 };
 
 // The whole of the script file at `path` in `bytes`; false, with the system's reason in
-// `*error`, when it cannot be read.
-bool ReadScriptFile(const std::string &path, std::string &bytes, std::string *error) {
+// `error`, when it cannot be read.
+bool ReadScriptFile(const std::string &path, std::string &bytes, std::string &error) {
   std::error_code code;
   if (std::filesystem::is_directory(path, code)) {
-    *error = "it is a folder";
+    error = "it is a folder";
     return false;
   }
   std::FILE *file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
-    *error = std::strerror(errno);
+    error = std::strerror(errno);
     return false;
   }
   char buffer[65536];
   for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
     bytes.append(buffer, got);
   const bool read = std::ferror(file) == 0;
-  if (!read) *error = "reading stopped by an error";
+  if (!read) error = "reading stopped by an error";
   std::fclose(file);
   return read;
 }
 
 // The next piece of the script into `bytes`: the whole file, or the next line of
 // standard input (as typed at a Windows console, marked UTF-8), or the rest of it when
-// it is UTF-16, whose line breaks are two bytes. False at the end, or with `*error`
+// it is UTF-16, whose line breaks are two bytes. False at the end, or with `error`
 // set when the file cannot be read.
-bool NextPiece(ScriptSource &source, std::string &bytes, std::string *error) {
+bool NextPiece(ScriptSource &source, std::string &bytes, std::string &error) {
   bytes.clear();
   if (source.done) return false;
   if (source.stream == nullptr) {
@@ -109,7 +109,7 @@ int RunScriptLine(const ModuleApi &api, const std::string &line, const std::stri
   std::string quotedCr;
   const std::string params = rest == std::string::npos
                                  ? std::string()
-                                 : SubstituteVariables(line.substr(rest), &unset, &quotedCr);
+                                 : SubstituteVariables(line.substr(rest), unset, quotedCr);
   if (!unset.empty()) Warn(where, "no variable " + unset + " is set so far; it stays as it is");
   if (!quotedCr.empty())
     Warn(where, quotedCr +
@@ -124,8 +124,10 @@ int Worse(int a, int b) { return a > b ? a : b; }
 
 }  // namespace
 
-std::string SubstituteVariables(const std::string &line, std::string *unset,
-                                std::string *quotedCr) {
+std::string SubstituteVariables(const std::string &line, std::string &unset,
+                                std::string &quotedCr) {
+  unset.clear();
+  quotedCr.clear();
   std::string out;
   std::size_t pos = 0;
   while (pos < line.size()) {
@@ -143,13 +145,12 @@ std::string SubstituteVariables(const std::string &line, std::string *unset,
     if (value) {
       const bool quoted =
           close + 1 < line.size() && (line[close + 1] == '\'' || line[close + 1] == '"');
-      if (quoted && !value->empty() && value->back() == '\r' && quotedCr->empty())
-        *quotedCr = line.substr(open, close - open + 1);
+      if (quoted && !value->empty() && value->back() == '\r' && quotedCr.empty())
+        quotedCr = line.substr(open, close - open + 1);
       out += *value;
       pos = close + 1;
     } else {
-      if (close != std::string::npos && unset->empty())
-        *unset = line.substr(open, close - open + 1);
+      if (close != std::string::npos && unset.empty()) unset = line.substr(open, close - open + 1);
       out += '[';
       pos = open + 1;
     }
@@ -163,10 +164,10 @@ int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &o
   std::string unreadable;
   std::size_t number = 0;
   int status = 0;
-  while (NextPiece(source, bytes, &unreadable)) {
+  while (NextPiece(source, bytes, unreadable)) {
     ScriptText script;
     std::string error;
-    if (!ScriptLines(bytes, script, &error)) {
+    if (!ScriptLines(bytes, script, error)) {
       if (source.stream == nullptr) {  // a file is refused whole
         unreadable = error;
         break;

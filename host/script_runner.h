@@ -18,8 +18,8 @@ int RunScript(const ModuleApi &api, const std::string &path, const RunOptions &o
 // `line` with every [name] of a variable set so far replaced by its value, as the host's
 // variable holds it (a record set's final CR included). "[[" stands for a "[" that stays,
 // for SQL's own bracket quoting of a name that is also a variable's; a [name] of no
-// variable stays as it is, and is named in `*unset`. A value that ends in a CR and
-// stands right before a quote is named in `*quotedCr`: the quoted text then holds the CR.
-std::string SubstituteVariables(const std::string &line, std::string *unset, std::string *quotedCr);
+// variable stays as it is, and is named in `unset`. A value that ends in a CR and
+// stands right before a quote is named in `quotedCr`: the quoted text then holds the CR.
+std::string SubstituteVariables(const std::string &line, std::string &unset, std::string &quotedCr);
 
 }  // namespace kiv::host

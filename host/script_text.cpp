@@ -1,5 +1,6 @@
-// Script files to lines: UTF-16 is made UTF-8 here, and UTF-8 lines go to the operating
-// system's layer (host_os), which makes them the host's bytes.
+// Script files to lines: UTF-16 is converted to UTF-8 here, and UTF-8 lines go to the
+// operating system's layer (host_os), which converts them to the host's text (on Windows,
+// the ANSI code page).
 #include "host/script_text.h"
 
 #include "base/utf8.h"
@@ -61,7 +62,8 @@ bool LooksUtf8(const std::string &text) {
 
 }  // namespace
 
-bool ScriptLines(const std::string &bytes, ScriptText &script, std::string *error) {
+bool ScriptLines(const std::string &bytes, ScriptText &script, std::string &error) {
+  error.clear();
   std::string text;
   bool utf8 = true;
   // Without a mark, UTF-16 shows in its first two characters, each with a zero half.
@@ -92,8 +94,8 @@ bool ScriptLines(const std::string &bytes, ScriptText &script, std::string *erro
     if (stop == std::string::npos) stop = text.size();
     std::string line = text.substr(start, stop - start);
     if (utf8 && !Utf8ToHostText(line)) {
-      *error = "line " + std::to_string(script.lines.size() + 1) +
-               " holds a character that the ANSI code page lacks";
+      error = "line " + std::to_string(script.lines.size() + 1) +
+              " holds a character that the ANSI code page lacks";
       return false;
     }
     script.lines.push_back(std::move(line));

@@ -132,11 +132,10 @@ FileIdentity IdentityOf(const File &file) noexcept {
           static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow, true};
 }
 
-// Growing a file that is not sparse reserves its clusters. A sparse file (whose holes
-// take room only when written) must have no hole below the new size; to grow, it must
-// have none at all, and then stops being sparse (which Windows does reliably only for a
-// file without holes), so that growing it reserves room too. Otherwise the write is
-// refused and the file kept. A compressed file's room cannot be known ahead.
+// Growing a file that is not sparse reserves its clusters. A sparse file must have no
+// hole below the new size; to grow, none at all, and it then stops being sparse so that
+// growing reserves room too (Windows does that reliably only without holes). A
+// compressed file's room cannot be known ahead.
 bool SecureRoom(const File &file, std::uint64_t oldSize, std::uint64_t newSize) noexcept {
   const HANDLE handle = AsHandle(file.native);
   BY_HANDLE_FILE_INFORMATION info{};

@@ -8,8 +8,8 @@
 
 namespace kiv::platform {
 
-// Room for any name the module handles, in each form it takes: up to 399 bytes made
-// UTF-8 (3 bytes a character at most), in UTF-16 units, or made a full path.
+// Room for any name the module handles, in each form it takes: up to 399 bytes
+// converted to UTF-8 (3 bytes a character at most), in UTF-16 units, or as a full path.
 inline constexpr std::size_t kFileNameRoom = 1200;
 
 // True when `name` must not be opened as a BLOB file: a folder or a device (a serial
@@ -18,11 +18,9 @@ inline constexpr std::size_t kFileNameRoom = 1200;
 // port's DTR resets the board behind it). A plain file and a missing one are fine.
 bool NotAPlainFile(const char *name) noexcept;
 
-// Writes into `out` (zero-terminated) the name that such a library must be given to
-// reach the file that `name` means. On Windows a name that is pure ASCII or already valid
-// UTF-8 is kept; any other is converted from the ANSI code page to UTF-8, except when
-// only the file that the raw bytes name (each invalid byte read as U+FFFD, as such a
-// library reads them) exists, which is then kept reachable. Elsewhere the bytes are
+// Writes into `out` (zero-terminated) the UTF-8 name that reaches the file `name` means.
+// Windows converts an ANSI name that is not already UTF-8, unless only the file SQLite
+// once made from its raw bytes exists (file_names_win32.cpp); elsewhere the bytes are
 // kept. False when the name does not fit.
 bool FileNameAsUtf8(std::string_view name, char (&out)[kFileNameRoom]) noexcept;
 

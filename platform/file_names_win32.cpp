@@ -1,5 +1,5 @@
 // Names on Windows: the device names Windows reserves in every folder and the paths that
-// reach devices, told apart from files by the name alone; and ANSI names made UTF-8 for
+// reach devices, told apart from files by the name alone; and ANSI names converted to UTF-8 for
 // SQLite, with the files that SQLite once made from the raw bytes kept reachable.
 #include <cstring>
 

@@ -17,7 +17,7 @@ const host::ModuleApi &Module() {
 #else
     const std::string built = host::DefaultModulePath();  // beside the test executable
 #endif
-    if (!host::LoadModuleApi(path != nullptr ? path : built, loaded, &error)) {
+    if (!host::LoadModuleApi(path != nullptr ? path : built, loaded, error)) {
       ADD_FAILURE() << "module did not load: " << error;
       std::abort();
     }

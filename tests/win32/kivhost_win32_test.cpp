@@ -64,7 +64,7 @@ class KivhostWin32 : public test::TestFolder {
     if (!engine.empty()) fs::copy_file(engine, folder_ / folder / "sqlite3.dll");
     host::ModuleApi api;
     std::string error;
-    EXPECT_TRUE(host::LoadModuleApi(copy.string(), api, &error)) << error;
+    EXPECT_TRUE(host::LoadModuleApi(copy.string(), api, error)) << error;
     return "engine: " + host::DescribeEngine(copy.string(), api.module) + "\n";
   }
   const fs::path plugIn_ = std::getenv("KIV_MODULE");
@@ -96,7 +96,8 @@ TEST_F(KivhostWin32, EngineComesOnlyFromTrustedFoldersNeverTheCurrentOne) {
   ASSERT_TRUE(SetCurrentDirectoryA(Path("run").c_str()));
   const std::string path = host::FullPath("..\\bare\\KivSQLite3.dll");
   host::ModuleApi bare;
-  const bool loaded = host::LoadModuleApi(path, bare, nullptr);
+  std::string error;
+  const bool loaded = host::LoadModuleApi(path, bare, error);
   const char *params = "t.db|SELECT 1|r";
   if (loaded) bare.qvRegisterPlugIn(nullptr, 0, 0, &host::RecordVariable);
   if (loaded) bare.qvExecAction(2, &params);

@@ -12,7 +12,7 @@ std::string Build(const char *sql) {
   db::DbHandle db;
   db::ResultTable table;
   EXPECT_TRUE(db::OpenDatabase("", db));
-  EXPECT_TRUE(db::QueryTable(table, db, sql)) << db::LastErrorText(db);
+  EXPECT_TRUE(db::QueryTable(db, sql, table)) << db::LastErrorText(db);
   ByteBuffer text;
   EXPECT_TRUE(BuildRecordSetText(table, text));
   return std::string(text.view());

@@ -31,7 +31,7 @@ class ResultTableTest : public test::TestFolder {
 };
 
 TEST_F(ResultTableTest, CursorWalksThreeRowsAndEndsPastTheLast) {
-  ASSERT_TRUE(QueryTable(table_, handle_, "SELECT id, name FROM t ORDER BY rowid"));
+  ASSERT_TRUE(QueryTable(handle_, "SELECT id, name FROM t ORDER BY rowid", table_));
   EXPECT_EQ(table_.RowCount, 3);
   EXPECT_EQ(table_.ColumnCount, 2);
   EXPECT_TRUE(table_.Eof);  // before the first move
@@ -53,7 +53,7 @@ TEST_F(ResultTableTest, CursorWalksThreeRowsAndEndsPastTheLast) {
 }
 
 TEST_F(ResultTableTest, CellTextsAreSqlitesTextForms) {
-  ASSERT_TRUE(QueryTable(table_, handle_, "SELECT id, name, r, b FROM t ORDER BY rowid"));
+  ASSERT_TRUE(QueryTable(handle_, "SELECT id, name, r, b FROM t ORDER BY rowid", table_));
   MoveFirst(table_);
   EXPECT_EQ(FieldText(table_, 1), "42");
   EXPECT_EQ(FieldText(table_, 3), "2.5");
@@ -66,21 +66,21 @@ TEST_F(ResultTableTest, CellTextsAreSqlitesTextForms) {
 }
 
 TEST_F(ResultTableTest, QueryWithoutRowsGivesTheTableBackAtOnce) {
-  ASSERT_TRUE(QueryTable(table_, handle_, "SELECT id, name FROM t WHERE id > 99"));
+  ASSERT_TRUE(QueryTable(handle_, "SELECT id, name FROM t WHERE id > 99", table_));
   EXPECT_EQ(table_.RowCount, 0);
   EXPECT_EQ(table_.Cells, nullptr);
   EXPECT_EQ(FieldText(table_, 1), "");  // no rows: no names
   MoveFirst(table_);
   EXPECT_TRUE(table_.Eof);
   EXPECT_TRUE(table_.Bof);
-  ASSERT_TRUE(QueryTable(table_, handle_, "UPDATE t SET id = id"));  // statements without rows too
+  ASSERT_TRUE(QueryTable(handle_, "UPDATE t SET id = id", table_));  // statements without rows too
   EXPECT_EQ(table_.RowCount, 0);
 }
 
 TEST_F(ResultTableTest, FailureLeavesEmptyStateAndSqlitesMessage) {
-  ASSERT_TRUE(QueryTable(table_, handle_, "SELECT id FROM t"));
+  ASSERT_TRUE(QueryTable(handle_, "SELECT id FROM t", table_));
   EXPECT_FALSE(
-      QueryTable(table_, handle_, "SELECT * FROM nosuch"));  // releases the first result too
+      QueryTable(handle_, "SELECT * FROM nosuch", table_));  // releases the first result too
   EXPECT_EQ(table_.Cells, nullptr);
   EXPECT_EQ(table_.RowCount, 0);
   EXPECT_EQ(LastErrorText(handle_), "no such table: nosuch");
@@ -90,7 +90,7 @@ TEST_F(ResultTableTest, FailureLeavesEmptyStateAndSqlitesMessage) {
 }
 
 TEST_F(ResultTableTest, ReleaseIsHarmlessTwiceAndOnAnEmptyRecord) {
-  ASSERT_TRUE(QueryTable(table_, handle_, "SELECT id FROM t"));
+  ASSERT_TRUE(QueryTable(handle_, "SELECT id FROM t", table_));
   ReleaseTable(table_);
   ReleaseTable(table_);
   EXPECT_EQ(table_.Cells, nullptr);
@@ -103,13 +103,13 @@ TEST_F(ResultTableTest, ReleaseIsHarmlessTwiceAndOnAnEmptyRecord) {
 TEST_F(ResultTableTest, NoneHandleQueriesNothing) {
   ResultTable table;
   const DbHandle none;
-  EXPECT_FALSE(QueryTable(table, none, "SELECT 1"));  // SQLite is not called
+  EXPECT_FALSE(QueryTable(none, "SELECT 1", table));  // SQLite is not called
   EXPECT_FALSE(ExecSql(none, "SELECT 1"));
   EXPECT_EQ(LastErrorText(none), "");
 }
 
 TEST_F(ResultTableTest, LongCellTextIsCutAtSixteenMebibytesButWholeOnRequest) {
-  ASSERT_TRUE(QueryTable(table_, handle_, "SELECT printf('%.*c', 16777216 + 5, 'x')"));
+  ASSERT_TRUE(QueryTable(handle_, "SELECT printf('%.*c', 16777216 + 5, 'x')", table_));
   MoveFirst(table_);
   EXPECT_EQ(FieldText(table_, 1).size(), 16777216u);
   EXPECT_EQ(UnboundedFieldText(table_, 1).size(), 16777221u);
