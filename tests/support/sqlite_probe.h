@@ -23,8 +23,8 @@ std::optional<std::string> Scalar(const std::string &path, const std::string &sq
 // "ok" when PRAGMA integrity_check finds nothing.
 std::string IntegrityCheck(const std::string &path);
 
-// The compile options that SQLite's own Windows build of this version has (and ours, on
-// both systems) missing from `options`, the list pragma_compile_options gives.
+// The options of the build's feature list (KIV_SQLITE_FEATURES of cmake/sqlite.cmake)
+// missing from `options`, the list pragma_compile_options gives.
 std::vector<std::string> MissingFeatureOptions(const std::string &options);
 
 // An open connection held by a test, for instance to keep a lock.
