@@ -8,6 +8,7 @@
 
 #include "actions/sql_actions.h"
 #include "blob/hex_codec.h"
+#include "blob/hex_codec_pieces.h"
 #include "frame/param_text.h"
 
 namespace {

@@ -2,6 +2,7 @@
 // every possible pair's byte, built from the one-digit rule by the compiler (so loading
 // the module does no work).
 #include "blob/hex_codec.h"
+#include "blob/hex_codec_pieces.h"
 
 #include <array>
 #include <bit>

@@ -15,20 +15,9 @@ namespace kiv::blob {
 // expand a buffer in place: out == in - n).
 void WriteHex(const unsigned char *in, std::size_t n, char *out) noexcept;
 
-// Makes `hex` the hexadecimal text of `data`: 2n uppercase digits, nothing else. False
-// when memory is short.
-bool BlobToHex(std::string_view data, ByteBuffer &hex) noexcept;
-
-// Number of bytes HexToBlob makes of a text of `length` characters: one per pair at
-// positions 3-4, 5-6, ... that lies wholly inside the text.
-std::size_t HexToBlobLength(std::size_t length) noexcept;
-
-// Decodes `quoted` into HexToBlobLength(quoted.size()) bytes at `out`. The first two
-// characters are skipped unexamined; each following pair gives one byte: its leading
-// hexadecimal digits (either case) read as a number, 0 when the pair starts with none.
-void DecodeQuotedBlob(std::string_view quoted, unsigned char *out) noexcept;
-
-// Makes `bytes` the bytes DecodeQuotedBlob decodes from `quoted`. False when memory is short.
+// Makes `bytes` the bytes of SQLite's quoted BLOB text `quoted` (X'...'): its first two
+// characters skipped, each following pair one byte, read as hex_codec_pieces.h says.
+// False when memory is short.
 bool HexToBlob(std::string_view quoted, ByteBuffer &bytes) noexcept;
 
 }  // namespace kiv::blob

@@ -7,13 +7,8 @@
 option(KIV_CCACHE "Keep compiled objects with ccache, where it is installed" ON)
 find_program(KIV_CCACHE_PROGRAM ccache)
 if(KIV_CCACHE AND KIV_CCACHE_PROGRAM)
-  if(DEFINED ENV{KIV_CACHE})
-    set(cache $ENV{KIV_CACHE})
-  elseif(DEFINED ENV{XDG_CACHE_HOME})
-    set(cache $ENV{XDG_CACHE_HOME}/kivsqlite3)
-  else()
-    set(cache $ENV{HOME}/.cache/kivsqlite3)
-  endif()
+  execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/cache-folder.sh
+                  OUTPUT_VARIABLE cache OUTPUT_STRIP_TRAILING_WHITESPACE)
   set(launcher ${CMAKE_COMMAND} -E env CCACHE_DIR=${cache}/ccache
       CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} CCACHE_NOHASHDIR=1
       "CCACHE_IGNOREOPTIONS=-ffile-prefix-map=*" ${KIV_CCACHE_PROGRAM})

@@ -1,32 +1,53 @@
 # The module's exported surface, made from the one list in include/kivsqlite3.h
-# (KIV_EXPORTS): the Linux version script, the Windows .def file, and exports.txt
-# ("name windows-name" a line), which the symbol checks read; and engine.txt from the
-# list of SQLite functions the module calls (KIV_ENGINE_FUNCTIONS).
+# (KIV_EXPORTS) as the compiler's preprocessor expands it (cmake/export_lists.cpp): the
+# Linux version script, the Windows .def file, and exports.txt ("name windows-name" a
+# line), which the symbol checks read; and engine.txt from db/engine_functions.h's list
+# of the SQLite functions the module calls.
 # Linux: the version script hides everything else (libstdc++'s templates included) and
 # -Bsymbolic keeps the module's calls to its own exports inside the module.
 # Windows: the .def names the stdcall exports with their decorations.
-set(kiv_header ${PROJECT_SOURCE_DIR}/include/kivsqlite3.h)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${kiv_header})
-file(READ ${kiv_header} kiv_header_text)
-string(REGEX MATCHALL "X\\([^,]+, [A-Za-z_0-9]+, [0-9]+, \"[^\"]+\"" kiv_export_lines
-       "${kiv_header_text}")
+set(kiv_lists ${PROJECT_SOURCE_DIR}/cmake/export_lists.cpp)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${kiv_lists}
+             ${PROJECT_SOURCE_DIR}/include/kivsqlite3.h ${PROJECT_SOURCE_DIR}/db/engine_functions.h)
+execute_process(
+  COMMAND ${CMAKE_CXX_COMPILER} -E -P -x c++ -I${PROJECT_SOURCE_DIR}/include -I${PROJECT_SOURCE_DIR}
+          ${kiv_lists}
+  OUTPUT_VARIABLE kiv_words RESULT_VARIABLE kiv_failed)
+string(FIND "${kiv_words}" "kiv_export_lists_begin" kiv_begin)
+if(kiv_failed OR kiv_begin EQUAL -1)
+  message(FATAL_ERROR "the preprocessor could not expand cmake/export_lists.cpp")
+endif()
+string(SUBSTRING "${kiv_words}" ${kiv_begin} -1 kiv_words)
+separate_arguments(kiv_words UNIX_COMMAND "${kiv_words}")
 set(kiv_map "{\n  global:\n")
 set(kiv_def "; Made by cmake/module_exports.cmake from include/kivsqlite3.h.\nLIBRARY KivSQLite3.dll\nEXPORTS\n")
 set(kiv_list "")
-foreach(line IN LISTS kiv_export_lines)
-  string(REGEX MATCH "X\\([^,]+, ([A-Za-z_0-9]+), ([0-9]+), \"([^\"]+)\"" kiv_match "${line}")
-  string(APPEND kiv_map "    ${CMAKE_MATCH_1};\n")
-  string(APPEND kiv_def "  ${CMAKE_MATCH_3} = ${CMAKE_MATCH_1}@${CMAKE_MATCH_2}\n")
-  string(APPEND kiv_list "${CMAKE_MATCH_1} ${CMAKE_MATCH_3}\n")
-endforeach()
+set(kiv_engine_list "")
+set(kiv_export_count 0)
+list(LENGTH kiv_words kiv_word_count)
+set(at 1)
+while(at LESS kiv_word_count)
+  list(GET kiv_words ${at} kind)
+  math(EXPR at "${at} + 1")
+  list(GET kiv_words ${at} name)
+  math(EXPR at "${at} + 1")
+  if(kind STREQUAL "engine")
+    string(APPEND kiv_engine_list "${name}\n")
+  else()
+    list(GET kiv_words ${at} bytes)
+    math(EXPR next "${at} + 1")
+    list(GET kiv_words ${next} windows_name)
+    math(EXPR at "${at} + 2")
+    math(EXPR kiv_export_count "${kiv_export_count} + 1")
+    string(APPEND kiv_map "    ${name};\n")
+    string(APPEND kiv_def "  ${windows_name} = ${name}@${bytes}\n")
+    string(APPEND kiv_list "${name} ${windows_name}\n")
+  endif()
+endwhile()
 string(APPEND kiv_map "  local:\n    *;\n};\n")
-list(LENGTH kiv_export_lines kiv_export_count)
 if(NOT kiv_export_count EQUAL 11)
   message(FATAL_ERROR "kivsqlite3.h lists ${kiv_export_count} exports; the host interface has 11")
 endif()
-# engine.txt: the SQLite functions of KIV_ENGINE_FUNCTIONS, one a line, for the checks.
-string(REGEX MATCHALL "X\\((sqlite3_[a-z_]+)\\)" kiv_engine_lines "${kiv_header_text}")
-string(REGEX REPLACE "X\\((sqlite3_[a-z_]+)\\);?" "\\1\n" kiv_engine_list "${kiv_engine_lines}")
 set(KIV_EXPORTS_DIR ${CMAKE_BINARY_DIR}/exports)
 file(CONFIGURE OUTPUT ${KIV_EXPORTS_DIR}/engine.txt CONTENT "${kiv_engine_list}")
 file(CONFIGURE OUTPUT ${KIV_EXPORTS_DIR}/KivSQLite3.map CONTENT "${kiv_map}")
@@ -37,7 +58,7 @@ set_target_properties(KivSQLite3 PROPERTIES PREFIX "lib" OUTPUT_NAME KivSQLite3)
 if(WIN32)
   set_target_properties(KivSQLite3 PROPERTIES PREFIX "")
   target_sources(KivSQLite3 PRIVATE ${KIV_EXPORTS_DIR}/KivSQLite3.def)
-  # Its own entry point (platform_win32.cpp) instead of the C runtime's start-up code, and
+  # Its own entry point (platform/process_win32.cpp) instead of the C runtime's start-up code, and
   # no data imports, which would need that code's pseudo-relocations.
   target_link_options(KivSQLite3 PRIVATE -nostartfiles -Wl,--entry=_DllMainCRTStartup@12
                       -Wl,--disable-auto-import)

@@ -1,4 +1,4 @@
-// The SQLite functions the module calls (KIV_ENGINE_FUNCTIONS of kivsqlite3.h), as one
+// The SQLite functions the module calls (KIV_ENGINE_FUNCTIONS of engine_functions.h), as one
 // record: the only way db/ reaches SQLite. On Linux they are the ordinary links to
 // libsqlite3.so beside the module (engine_linked.cpp), so a preloaded library sees every
 // call; on Windows they are bound at the first action (engine_loaded.cpp). CMake picks
@@ -7,7 +7,7 @@
 
 #include <sqlite3.h>
 
-#include "kivsqlite3.h"
+#include "db/engine_functions.h"
 
 namespace kiv::db {
 

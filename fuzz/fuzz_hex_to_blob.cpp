@@ -5,6 +5,7 @@
 #include <string>
 
 #include "blob/hex_codec.h"
+#include "blob/hex_codec_pieces.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string_view input(reinterpret_cast<const char *>(data), size);

@@ -7,9 +7,11 @@
 #include <stdio.h>
 #include <windows.h>
 
+#include "db/engine_functions.h"
 #include "host/console_pieces.h"
 #include "host/host_os.h"
 #include "kivsqlite3.h"
+#include "platform/libraries.h"
 
 // The command line as it stands: no wildcard expansion by the C runtime ("/?", "*").
 extern "C" {
@@ -132,13 +134,26 @@ std::string ExecutableFolder() {
 std::string DescribeEngine(const std::string &modulePath, void *) {
   char system[MAX_PATH];
   const UINT systemLength = GetSystemDirectoryA(system, MAX_PATH);
-  const std::pair<std::string, const char *> places[] = {
-      {FolderOf(modulePath), "beside the plug-in"},
-      {ExecutableFolder(), "beside the host program"},
-      {systemLength > 0 && systemLength < MAX_PATH ? std::string(system, systemLength) + "\\" : "",
-       "in the system folder"}};
   std::string tried;
-  for (const auto &[folder, where] : places) {
+  // The folders in the order the module tries them.
+  for (const platform::LibraryFolder place : platform::kTrustedLibraryFolders) {
+    std::string folder;
+    const char *where = "";
+    switch (place) {
+      case platform::LibraryFolder::kModule:
+        folder = FolderOf(modulePath);
+        where = "beside the plug-in";
+        break;
+      case platform::LibraryFolder::kHostProgram:
+        folder = ExecutableFolder();
+        where = "beside the host program";
+        break;
+      case platform::LibraryFolder::kSystem:
+        if (systemLength > 0 && systemLength < MAX_PATH)
+          folder = std::string(system, systemLength) + "\\";
+        where = "in the system folder";
+        break;
+    }
     if (folder.empty()) continue;
     const std::string path = folder + "sqlite3.dll";
     HMODULE library = nullptr;

@@ -1,7 +1,8 @@
 /* KivSQLite3: the module's binary interface, for hosts (the authoring host, kivhost,
  * tests). Declares the host callback types and the eleven exports. The exports are
  * listed once, in KIV_EXPORTS: the build makes the Linux version script and the Windows
- * .def file from that list, and hosts find the exports by the names it gives. */
+ * .def file from that list (cmake/module_exports.cmake, through the preprocessor), and
+ * hosts find the exports by the names it gives. */
 #ifndef KIVSQLITE3_H
 #define KIVSQLITE3_H
 
@@ -66,16 +67,6 @@ typedef intptr_t HostTextSlot;
   X(const char *, QX_SQLITE_BLOB_GET, 4, "QX_SQLITE_BLOB_GET", (const char *params))              \
   /* Action 4: stores a whole file in one field of one row. Returns null. */                      \
   X(const char *, QX_SQLITE_BLOB_PUT, 4, "QX_SQLITE_BLOB_PUT", (const char *params))
-
-/* The functions of SQLite the module calls, each once: X(name). They are all it asks
- * of the engine (on Windows, a sqlite3.dll lacking one is not used), and the build checks
- * that the module calls no other. */
-#define KIV_ENGINE_FUNCTIONS(X)                                              \
-  X(sqlite3_open)       /* opens or creates a database file */               \
-  X(sqlite3_get_table)  /* runs SQL, every row at once */                    \
-  X(sqlite3_free_table) /* gives sqlite3_get_table's rows back */            \
-  X(sqlite3_errmsg)     /* the message of the connection's last failure */   \
-  X(sqlite3_close)      /* closes a connection */
 
 /* clang-format on */
 

@@ -2,7 +2,7 @@
 # The demo: kivhost drives the module as an author's script would, in a fresh folder.
 #   scripts/demo.sh BIN_FOLDER
 set -euo pipefail
-bin=$(cd "${1:-build/native/bin}" && pwd)
+bin=$(cd "$1" && pwd)
 kivhost="$bin/kivhost"
 [ -x "$kivhost" ] || kivhost="$bin/kivhost.exe"
 work=$(mktemp -d "${TMPDIR:-/tmp}/kivdemo.XXXXXX")

@@ -15,7 +15,7 @@ sources_sha256="a503acc9fe98f628eed36eb2aa2116a26f2541270d757f9b7cdbc2f19eb72b8f
 7b16b5c30784f82f3a1c233fae38cefdbbf82d4d963ee133f22332013afcb781  shell.c"
 
 dest=$1
-cache="${KIV_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kivsqlite3}/npm"
+cache="$("$(dirname "$0")/cache-folder.sh")/npm"
 tgz="$cache/$package-$version.tgz"
 
 have() { [ -f "$1" ] && [ "$(sha256sum "$1" | cut -d' ' -f1)" = "$2" ]; }

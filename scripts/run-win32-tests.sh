@@ -35,22 +35,5 @@ grep -q '^rows = E974E9' "$work/expected/script.out"
 "$native/kivhost" help > "$work/expected/help.out"
 
 cd "$work/run"
-run_tests() {
-  rm -rf "${work:?}/run/"*
-  KIV_MODULE=$(windows "$work/plug/KivSQLite3.dll") KIV_EXPECTED=$(windows "$work/expected") \
-    "$here/run-in-wine.sh" "$work/host/kiv_win32_tests.exe" "${@:3}" | tee "$work/tests.log"
-}
-# Under the emulator the program now and then ends with no test failing and no summary
-# (Wine's "illegal instruction", or QEMU's "uncaught target signal 11"): three CI runs
-# ended so, in the BLOB tests that run the linked-in code (DevicesAreRefused... or
-# FileFaults), while the same program passed more than 30 times when run alone, under
-# load too. Only then is it run once more: a test that fails, or an end that comes back,
-# fails the stage.
-if ! run_tests "$@"; then
-  if grep -q -e '^\[  FAILED  \]' -e ': Failure$' -e '^\[==========\] .* ran\.' \
-    "$work/tests.log"; then
-    exit 1
-  fi
-  echo "run-win32-tests.sh: the test program ended with no test failing; once more" >&2
-  run_tests "$@"
-fi
+KIV_MODULE=$(windows "$work/plug/KivSQLite3.dll") KIV_EXPECTED=$(windows "$work/expected") \
+  "$here/run-in-wine.sh" "$work/host/kiv_win32_tests.exe" "${@:3}"

@@ -9,7 +9,7 @@
 # tests (CI runs it in the background while the native stages run); --stop ends it.
 set -euo pipefail
 
-cache="${KIV_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kivsqlite3}"
+cache=$("$(dirname "$0")/cache-folder.sh")
 prefix="$cache/wine32"
 # How long Wine's installation may take before this gives up waiting (it is never cut
 # short): minutes on an idle machine, over a quarter of an hour on a busy one.

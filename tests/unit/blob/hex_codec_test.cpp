@@ -1,5 +1,6 @@
 // BlobToHex and HexToBlob, including the odd texts the pair rule meets.
 #include "blob/hex_codec.h"
+#include "blob/hex_codec_pieces.h"
 
 #include <gtest/gtest.h>
 
