@@ -61,6 +61,16 @@ bool MakeBlobAddress(std::string_view table, std::string_view column, std::strin
   return RowIdText(rowId, address.rowId);
 }
 
+// Opens the database `database` into `db` and makes in `address` the address of the
+// table, column and row id fields. Returns null, or the answer when either fails:
+// "Error: unable to open database", or `badAddress`.
+const char *OpenAtAddress(std::string_view database, std::string_view table,
+                          std::string_view column, std::string_view rowId, const char *badAddress,
+                          db::DbHandle &db, BlobAddress &address) noexcept {
+  if (!db::OpenDatabase(database, db)) return frame::kAnswerOpenFailed;
+  return MakeBlobAddress(table, column, rowId, address) ? nullptr : badAddress;
+}
+
 // Makes `sql` "SELECT quote([c]) AS TheBlob FROM [t] WHERE rowid= 5", or, with `cast`,
 // the same for quote(CAST([c] AS BLOB)), which gives the bytes of a value that is not a
 // BLOB. False when memory is short.
@@ -171,13 +181,10 @@ frame::Answer RunBlobGet(std::string_view database, std::string_view tableName,
   platform::File file;  // declared first: closed after the database
   db::DbHandle db;
   db::ResultTable table;
-  const char *answer = frame::kAnswerOk;
   BlobAddress address;
-  if (!db::OpenDatabase(database, db)) {
-    answer = frame::kAnswerOpenFailed;
-  } else if (!MakeBlobAddress(tableName, column, rowId, address)) {
-    answer = frame::kAnswerBlobSelectFailed;
-  } else {
+  const char *answer = OpenAtAddress(database, tableName, column, rowId,
+                                     frame::kAnswerBlobSelectFailed, db, address);
+  if (answer == nullptr) {
     ByteBuffer value;
     if (!FetchValue(db, address, table, value)) {
       answer = frame::kAnswerBlobSelectFailed;
@@ -195,14 +202,12 @@ frame::Answer RunBlobPut(std::string_view database, std::string_view table, std:
                          std::string_view rowId, std::string_view source) noexcept {
   platform::File file;  // declared first: closed after the database
   db::DbHandle db;
-  const char *answer = frame::kAnswerOk;
   BlobAddress address;
-  if (!db::OpenDatabase(database, db)) {
-    answer = frame::kAnswerOpenFailed;
-  } else if (!MakeBlobAddress(table, column, rowId, address)) {
-    answer = frame::kAnswerBlobUpdateFailed;
-  } else {
+  const char *answer =
+      OpenAtAddress(database, table, column, rowId, frame::kAnswerBlobUpdateFailed, db, address);
+  if (answer == nullptr) {
     ByteBuffer statement;
+    answer = frame::kAnswerOk;
     switch (BuildUpdateStatement(address, source.data(), database.data(), file, statement)) {
       case Built::kUnreadable:
         answer = frame::kAnswerReadFileFailed;
