@@ -92,6 +92,8 @@ int Run(const Invocation &invocation) {
     TheHostRecord().sets.clear();  // only the last run is shown; nothing piles up
     ran = Execute(*invocation.api, *action, params);
   }
+  const std::vector<std::string> after =
+      ran ? SlipsAfter(*invocation.api, *action, params) : std::vector<std::string>();
   const auto &sets = TheHostRecord().sets;
   if (invocation.options.raw) {
     if (!sets.empty() && sets.back().value) {
@@ -101,6 +103,7 @@ int Run(const Invocation &invocation) {
   } else {
     ShowSetsSince(0);
   }
+  for (const std::string &slip : after) Warn("", slip);
   if (!ran) ReportRefused("", *action);
   return ran ? 0 : 1;
 }
@@ -264,6 +267,9 @@ int RunAndShow(const ModuleApi &api, int32_t action, const std::string &params,
   const bool ran = Execute(api, action, params);
   if (!ran) ReportRefused(where, action);
   ShowSetsSince(before);
+  if (ran) {
+    for (const std::string &slip : SlipsAfter(api, action, params)) Warn(where, slip);
+  }
   return ran ? 0 : 1;
 }
 

@@ -59,8 +59,15 @@ bool Utf8ToHostText(std::string &text);
 // in a file.
 void PrepareProcess() noexcept;
 
-// True when the file `name` (bytes as the module would take them) exists.
+// True when the file or folder `name` (bytes as the module would take them) exists.
 bool FileExists(const std::string &name);
+
+// The characters that separate a path's folders on this system.
+extern const char *const kFolderSeparators;
+
+// True when `name` is a path of the other system (on POSIX: a drive letter or a
+// backslash, which are a file's name here).
+bool LooksLikeAnotherSystemsPath(const std::string &name);
 
 // What ReadTypedLine found.
 enum class Typed { kNotAConsole, kLine, kEnd };

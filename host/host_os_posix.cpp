@@ -73,6 +73,14 @@ bool AllOutputShown() noexcept {
 
 void PrepareProcess() noexcept { signal(SIGXFSZ, SIG_IGN); }
 
+const char *const kFolderSeparators = "/";
+
+bool LooksLikeAnotherSystemsPath(const std::string &name) {
+  const bool drive = name.size() >= 2 && name[1] == ':' &&
+                     ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
+  return drive || name.find('\\') != std::string::npos;
+}
+
 bool FileExists(const std::string &name) {
   struct stat info {};
   return stat(name.c_str(), &info) == 0;

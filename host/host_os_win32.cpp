@@ -207,6 +207,10 @@ bool AllOutputShown() noexcept {
 
 void PrepareProcess() noexcept { _setmode(_fileno(stdin), _O_BINARY); }
 
+const char *const kFolderSeparators = "\\/";
+
+bool LooksLikeAnotherSystemsPath(const std::string &) { return false; }
+
 bool FileExists(const std::string &name) {
   return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <regex>
 
 #include "host/display.h"
 #include "host/host_os.h"
@@ -119,6 +120,17 @@ int RunScriptLine(const ModuleApi &api, const std::string &line, const std::stri
   return RunAndShow(api, *action, params, where);
 }
 
+// True when the quoted `[name]` from `open` to `close` is the text that SQL strips of its
+// final CR, as README teaches: rtrim('[x]', char(13)), trim('[x]', char(13)) or
+// replace('[x]', char(13), '') (any letter case, blanks after "(" and ",").
+bool StripsTheCr(const std::string &line, std::size_t open, std::size_t close) {
+  static const std::regex before("(rtrim|trim|replace)\\( *['\"]$", std::regex::icase);
+  static const std::regex after("^['\"] *, *char\\( *13 *\\)", std::regex::icase);
+  const std::size_t from = open < 12 ? 0 : open - 12;
+  return std::regex_search(line.substr(from, open - from), before) &&
+         std::regex_search(line.substr(close + 1), after);
+}
+
 // The worse of two exit statuses: a bad line (2) over a refused action (1) over 0.
 int Worse(int a, int b) { return a > b ? a : b; }
 
@@ -145,7 +157,8 @@ std::string SubstituteVariables(const std::string &line, std::string &unset,
     if (value) {
       const bool quoted =
           close + 1 < line.size() && (line[close + 1] == '\'' || line[close + 1] == '"');
-      if (quoted && !value->empty() && value->back() == '\r' && quotedCr.empty())
+      if (quoted && !value->empty() && value->back() == '\r' && quotedCr.empty() &&
+          !StripsTheCr(line, open, close))
         quotedCr = line.substr(open, close - open + 1);
       out += *value;
       pos = close + 1;

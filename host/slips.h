@@ -7,12 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "host/module_api.h"
+
 namespace kiv::host {
 
-// The warnings for `params` of action `action`, one text each: blanks at either end of
-// the database or the variable field (they belong to the name), a field written in the
-// template's brackets ("[hs.db]": the brackets are not typed), and a source file of a
-// BLOB put that does not exist, named with the folder it was looked for in.
+// The warnings for `params` of action `action`, one text each, before it runs: blanks
+// at either end of the database or the variable field (they belong to the name), a
+// variable's field the plug-in reads as cut SQL, a field written in the template's
+// brackets, a row id that is empty or not a number, a Windows path on another system, a
+// source file or a target's folder that does not exist.
 std::vector<std::string> SlipsIn(int32_t action, const std::string &params);
+
+// The warnings after a BLOB action answered "Ok": no row has the row id (the plug-in,
+// asked through action 2, counts none), so the file is empty or nothing was stored.
+std::vector<std::string> SlipsAfter(const ModuleApi &api, int32_t action,
+                                    const std::string &params);
 
 }  // namespace kiv::host
