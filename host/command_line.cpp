@@ -23,7 +23,14 @@ constexpr OptionRow kOptions[] = {
        return !value.empty() && *end == '\0' && o.repeat >= 1;
      },
      "a count of 1 or more"},
-    {"--echo", nullptr, [](RunOptions &o, const std::string &) { return o.echo = true; }, ""}};
+    {"--echo", nullptr, [](RunOptions &o, const std::string &) { return o.echo = true; }, ""},
+    {"--retry", "N",
+     [](RunOptions &o, const std::string &value) {
+       char *end = nullptr;
+       o.tries = std::strtol(value.c_str(), &end, 10);
+       return !value.empty() && *end == '\0' && o.tries >= 1 && o.tries <= 1000;
+     },
+     "a count of 1 to 1000"}};
 
 const OptionRow *FindOption(const CommandRow &command, const std::string &word) {
   for (const char *name : command.options) {

@@ -15,6 +15,7 @@ struct RunOptions {
   bool raw = false;   // run: write only the last value's bytes
   long repeat = 1;    // run: run the action this many times, show the last run
   bool echo = false;  // script: show each line before its answers
+  long tries = 1;     // run, script: tries of an action while it answers a lock (--retry N)
 };
 
 // One command as typed, read against its row.
@@ -32,7 +33,7 @@ enum class Needs { kModule, kModuleIfItLoads };
 struct CommandRow {
   const char *names[4];     // its names, the first the one help shows; null after the last
   const char *operands[2];  // the operands it needs, in order; null after the last
-  const char *options[2];   // the options it takes ("--repeat" takes a value N); null after
+  const char *options[3];   // the options it takes ("--repeat" takes a value N); null after
   int asTyped;              // the operand taken as typed even when it starts with "--" (-1)
   Needs needs;              // whether it must have the plug-in
   int (*run)(const Invocation &invocation);  // returns the exit status

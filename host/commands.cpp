@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "host/display.h"
 #include "host/host_os.h"
@@ -28,10 +30,29 @@ void ReportRefused(const std::string &where, int32_t action) {
                       " (kivhost list shows them)");
 }
 
-// Runs one action; true when the module took it (qvExecAction returned non-zero).
-bool Execute(const ModuleApi &api, int32_t action, const std::string &params) {
-  const char *text = params.c_str();
-  return api.qvExecAction(action, &text) != 0;
+// True when the last answer is one that a lock held elsewhere gives, and that README's
+// retry recipe tries again: a query's "Error: database is locked", and the BLOB actions'
+// errors (which do not say why).
+bool AnswersALock() {
+  const auto &sets = TheHostRecord().sets;
+  return !sets.empty() &&
+         (sets.back().value == "Error: database is locked" ||
+          sets.back().value == "BLOB SELECT Error" || sets.back().value == "BLOB Update Error");
+}
+
+// Runs one action, up to `tries` times while it answers a lock, 100 ms apart (README's
+// retry recipe); only the last try's answers stay. True when the module took it
+// (qvExecAction returned non-zero).
+bool Execute(const ModuleApi &api, int32_t action, const std::string &params, long tries) {
+  auto &sets = TheHostRecord().sets;
+  const std::size_t before = sets.size();
+  for (long tried = 1;; ++tried) {
+    const char *text = params.c_str();
+    if (api.qvExecAction(action, &text) == 0) return false;
+    if (tried == tries || !AnswersALock()) return true;
+    sets.resize(before);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 bool EqualsIgnoringCase(const std::string &a, const std::string &b) {
@@ -90,7 +111,7 @@ int Run(const Invocation &invocation) {
   bool ran = true;
   for (long i = 0; i < invocation.options.repeat; ++i) {
     TheHostRecord().sets.clear();  // only the last run is shown; nothing piles up
-    ran = Execute(*invocation.api, *action, params);
+    ran = Execute(*invocation.api, *action, params, invocation.options.tries);
   }
   const std::vector<std::string> after =
       ran ? SlipsAfter(*invocation.api, *action, params) : std::vector<std::string>();
@@ -117,17 +138,19 @@ int Help(const Invocation &);
 constexpr CommandRow kCommands[] = {
     {{"run"},
      {"ACTION", "PARAMETERS"},
-     {"--raw", "--repeat"},
+     {"--raw", "--repeat", "--retry"},
      1,
      Needs::kModule,
      &Run,
      "runs one action and shows each variable it sets as  name = value, with\n"
      "control bytes shown as \\r \\n \\t \\xHH (a record set's rows end in \\r)\n"
      "and a backslash as \\\\; --raw writes only the bytes of the value, unchanged;\n"
-     "--repeat N runs the action N times and shows the last run\n"},
+     "--repeat N runs the action N times and shows the last run; --retry N tries\n"
+     "an action up to N times, 100 ms apart, while it answers a lock (README's\n"
+     "recipe: a query's \"Error: database is locked\", a BLOB action's error)\n"},
     {{"script"},
      {"FILE"},
-     {"--echo"},
+     {"--echo", "--retry"},
      -1,
      Needs::kModule,
      &Script,
@@ -261,10 +284,10 @@ std::string RegisteredActionsText() {
 }
 
 int RunAndShow(const ModuleApi &api, int32_t action, const std::string &params,
-               const std::string &where) {
+               const std::string &where, long tries) {
   for (const std::string &slip : SlipsIn(action, params)) Warn(where, slip);
   const std::size_t before = TheHostRecord().sets.size();
-  const bool ran = Execute(api, action, params);
+  const bool ran = Execute(api, action, params, tries);
   if (!ran) ReportRefused(where, action);
   ShowSetsSince(before);
   if (ran) {

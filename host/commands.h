@@ -29,10 +29,11 @@ std::optional<int32_t> ResolveAction(const std::string &action);
 // parameter count and hint (control bytes escaped), one action a line.
 std::string RegisteredActionsText();
 
-// Runs one action as a script line does: warns of the slips kivhost sees, runs it, shows
-// the variables it set, and says so when the module refused it (`where` names the line
-// for messages). Returns 0, or 1 for a refused action.
+// Runs one action as a script line does: warns of the slips kivhost sees, runs it (up to
+// `tries` times while it answers a lock), shows the variables it set, and says so when
+// the module refused it (`where` names the line for messages). Returns 0, or 1 for a
+// refused action.
 int RunAndShow(const ModuleApi &api, int32_t action, const std::string &params,
-               const std::string &where);
+               const std::string &where, long tries);
 
 }  // namespace kiv::host

@@ -117,7 +117,7 @@ int RunScriptLine(const ModuleApi &api, const std::string &line, const std::stri
                     " ends in a CR (a record set's row end, which the host's variable "
                     "keeps too), and the quoted text holds it: remove it first "
                     "(README, Recipes: \"Using an answer in the next action\")");
-  return RunAndShow(api, *action, params, where);
+  return RunAndShow(api, *action, params, where, options.tries);
 }
 
 // True when the quoted `[name]` from `open` to `close` is the text that SQL strips of its

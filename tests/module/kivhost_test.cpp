@@ -100,7 +100,7 @@ TEST_F(Kivhost, RepeatRunsTheActionManyTimesAndShowsTheLast) {
 }
 
 TEST_F(Kivhost, RefusedActionsExitOneAndUsageErrorsTwoEachWithItsMessage) {
-  const std::string run = "kivhost run [--raw] [--repeat N] ACTION PARAMETERS";
+  const std::string run = "kivhost run [--raw] [--repeat N] [--retry N] ACTION PARAMETERS";
   const std::string help = " (kivhost help shows the commands)\n";
   const std::string refused = " and refused it; its actions are 1 to 4 (kivhost list shows them)\n";
   const std::pair<std::string, std::string> cases[] = {
@@ -202,10 +202,11 @@ TEST_F(Kivhost, HelpVersionAndARefusedActionExplainThemselves) {
   for (const char *help : {"--help", "-h", "help", "'/?'"}) {
     const Outcome out = Run(help);
     EXPECT_EQ(out.status, 0) << help;
-    for (const char *part : {"usage: kivhost [--module PATH] COMMAND", "script [--echo] FILE",
-                             "4  QX_SqLite_BLOB_Put  [Database]|[TableName]|[FieldName]|[RowID]|"
-                             "[SourceFile]|return_variable",
-                             "exit status: 0"})
+    for (const char *part :
+         {"usage: kivhost [--module PATH] COMMAND", "script [--echo] [--retry N] FILE",
+          "4  QX_SqLite_BLOB_Put  [Database]|[TableName]|[FieldName]|[RowID]|"
+          "[SourceFile]|return_variable",
+          "exit status: 0"})
       EXPECT_NE(out.out.find(part), std::string::npos) << help << " lacks " << part;
   }
   const Outcome version = Run("--version");
