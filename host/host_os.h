@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kiv::host {
 
@@ -58,6 +59,11 @@ bool Utf8ToHostText(std::string &text);
 // Windows standard input is read as bytes, so that a Ctrl-Z in it means what it means
 // in a file.
 void PrepareProcess() noexcept;
+
+// The numbers (from 1) of the arguments that lost a letter on their way from the command
+// line: Windows had no form for it in the ANSI code page and put a look-alike or "?" in
+// its place. Always empty on POSIX, where arguments are bytes.
+std::vector<int> ArgumentsChangedOnTheWay(int argc, char **argv);
 
 // True when the file or folder `name` (bytes as the module would take them) exists.
 bool FileExists(const std::string &name);

@@ -73,6 +73,8 @@ bool AllOutputShown() noexcept {
 
 void PrepareProcess() noexcept { signal(SIGXFSZ, SIG_IGN); }
 
+std::vector<int> ArgumentsChangedOnTheWay(int, char **) { return {}; }
+
 const char *const kFolderSeparators = "/";
 
 bool LooksLikeAnotherSystemsPath(const std::string &name) {

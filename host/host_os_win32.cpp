@@ -207,6 +207,29 @@ bool AllOutputShown() noexcept {
 
 void PrepareProcess() noexcept { _setmode(_fileno(stdin), _O_BINARY); }
 
+std::vector<int> ArgumentsChangedOnTheWay(int argc, char **argv) {
+  // The command line as typed, in UTF-16, split as the C runtime split its ANSI copy
+  // (CommandLineToArgvW, looked up at run time: kivhost imports nothing but KERNEL32.dll
+  // and msvcrt.dll).
+  using Split = LPWSTR *(WINAPI *)(LPCWSTR, int *);
+  const HMODULE shell = LoadLibraryA("shell32.dll");
+  const auto split = shell == nullptr ? nullptr
+                                      : reinterpret_cast<Split>(reinterpret_cast<void *>(
+                                            GetProcAddress(shell, "CommandLineToArgvW")));
+  int count = 0;
+  LPWSTR *wide = split != nullptr ? split(GetCommandLineW(), &count) : nullptr;
+  std::vector<int> changed;
+  for (int i = 1; wide != nullptr && count == argc && i < argc; ++i) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, argv[i], -1, nullptr, 0);
+    std::wstring back(length > 0 ? static_cast<std::size_t>(length) : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, argv[i], -1, back.data(), length);
+    if (lstrcmpW(back.c_str(), wide[i]) != 0) changed.push_back(i);
+  }
+  if (wide != nullptr) LocalFree(wide);
+  if (shell != nullptr) FreeLibrary(shell);
+  return changed;
+}
+
 const char *const kFolderSeparators = "\\/";
 
 bool LooksLikeAnotherSystemsPath(const std::string &) { return false; }

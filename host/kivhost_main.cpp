@@ -21,6 +21,13 @@ int Usage(const std::string &problem) {
 int main(int argc, char **argv) {
   using namespace kiv::host;
   PrepareProcess();
+  for (const int changed : ArgumentsChangedOnTheWay(argc, argv)) {
+    Warn("", "the command line changed a letter of argument " + std::to_string(changed) + " (\"" +
+                 argv[changed] +
+                 "\"): the ANSI code page has no form for it, and Windows put a look-alike or ? "
+                 "in its place; a .bat file is read in the console's OEM code page (README, "
+                 "\"Typing at a command prompt\"): put the line into a kivhost script");
+  }
   Invocation invocation;
   invocation.modulePath = DefaultModulePath();
   int arg = 1;
