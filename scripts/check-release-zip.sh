@@ -19,16 +19,16 @@ fail=0
 unzip -q "$zip" -d "$folder"
 cd "$folder"
 expected=$({ printf '%s\n' CHANGELOG.txt KivSQLite3.dll LICENSE.txt README.txt README.html \
-  kivhost.exe sqlite3.dll; printf 'examples/%s\n' "$@"; } | LC_ALL=C sort | tr '\n' ' ')
+  REFERENCE.txt kivhost.exe sqlite3.dll; printf 'examples/%s\n' "$@"; } | LC_ALL=C sort | tr '\n' ' ')
 if [ "$(find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')" != "$expected" ]; then
   echo "the zip holds other files than its guide names:"; find . -type f; fail=1
 fi
-for text in README.txt README.html CHANGELOG.txt LICENSE.txt examples/*.txt; do
+for text in README.txt REFERENCE.txt README.html CHANGELOG.txt LICENSE.txt examples/*.txt; do
   if [ ! -s "$text" ] || grep -qv $'\r$' "$text"; then
     echo "$text lacks CR LF line ends"; fail=1
   fi
 done
-for text in README.txt CHANGELOG.txt LICENSE.txt; do
+for text in README.txt REFERENCE.txt CHANGELOG.txt LICENSE.txt; do
   # Columns are characters: UTF-8's continuation bytes take none.
   wide=$(tr -d '\r' < "$text" | LC_ALL=C sed 's/[\x80-\xbf]//g' | awk 'length > 80 { print NR }')
   [ -z "$wide" ] || { echo "$text has lines over 80 columns:" $wide; fail=1; }

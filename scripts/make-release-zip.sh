@@ -1,8 +1,8 @@
 #!/bin/sh
 # Packs the Windows release, every file at the zip's root so that "Extract All" into a
 # folder gives the folder README.txt speaks of: the plug-in, sqlite3.dll, kivhost.exe,
-# README.txt and CHANGELOG.txt (the Markdown made plain text for Notepad by
-# scripts/readme-txt.py), README.html (the same guide for a browser, by
+# README.txt, REFERENCE.txt (its one-page reference alone) and CHANGELOG.txt (the
+# Markdown made plain text for Notepad by scripts/readme-txt.py), README.html (the same guide for a browser, by
 # scripts/readme-html.py), LICENSE.txt, and examples\ (scripts for kivhost, with CR LF
 # line ends, and their pictures). The zip is the same byte for byte from every build of
 # a commit: fixed entry order, times (the commit's, or SOURCE_DATE_EPOCH) and
@@ -18,6 +18,7 @@ trap 'rm -rf "$stage"' EXIT
 mkdir "$stage/examples"
 cp "$plugin" "$sqlite" "$host" "$stage/"
 "$root/scripts/readme-txt.py" "$source/README.md" "$stage/README.txt"
+"$root/scripts/readme-txt.py" "$source/README.md" "$stage/REFERENCE.txt" "One-page reference"
 "$root/scripts/readme-txt.py" "$source/CHANGELOG.md" "$stage/CHANGELOG.txt"
 "$root/scripts/readme-html.py" "$source/README.md" "$stage/README.html"
 crlf() { sed 's/$/\r/' "$1" > "$2"; }

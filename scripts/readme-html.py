@@ -50,8 +50,11 @@ def main():
     # A "|" inside a table's cell is written "\\|", which the tables extension keeps in
     # code; outside tables the guide has none.
     body = md.convert(text).replace("\\|", "|")
+    # The contents list without the box the toc extension puts around it: the page's
+    # own <nav> is the box.
+    toc = re.sub(r'^<div class="toc">\s*|\s*</div>\s*$', "", md.toc)
     with open(target, "w", encoding="utf-8", newline="\r\n") as f:
-        f.write(PAGE.format(title=title, toc=md.toc, body=body))
+        f.write(PAGE.format(title=title, toc=toc + "\n", body=body))
 
 
 if __name__ == "__main__":

@@ -7,7 +7,10 @@ wrapped to 80 columns, CR LF line ends, UTF-8 with a byte order mark (which ever
 Notepad reads as UTF-8). Code blocks keep their lines, indented by two blanks;
 README.md keeps them short enough.
 
-    scripts/readme-txt.py README.md README.txt
+    scripts/readme-txt.py README.md README.txt [SECTION]
+
+With SECTION (a "## " heading's text), only that section, under its own title: the
+one-page reference as REFERENCE.txt.
 """
 import re
 import sys
@@ -18,18 +21,27 @@ WIDTH = 80
 
 def plain(text):
     """Inline text without Markdown marks. Code (an answer text, a name, SQL) is set off
-    by double quotes, so that each text is seen whole, unless it holds one itself."""
+    by double quotes, so that each text is seen whole; code that holds a double quote
+    itself by single quotes."""
     text = re.sub(r"\[([^\]]+)\]\([^)]+\)", r"\1", text)  # [text](link)
     text = re.sub(r"\*\*(.+?)\*\*", r"\1", text)  # **strong**
     text = re.sub(r"`([^`]+)`",
-                  lambda m: m.group(1) if '"' in m.group(1) else '"%s"' % m.group(1), text)
+                  lambda m: "'%s'" % m.group(1) if '"' in m.group(1) else '"%s"' % m.group(1),
+                  text)
     return text
+
+
+# A blank that must not end a line: before a number with a full stop ("950."), which
+# would start the next line as a numbered list's item does.
+KEEP = "\u00a0"
 
 
 def wrap(text, indent="", hanging=None):
     hanging = indent if hanging is None else hanging
-    return textwrap.wrap(plain(text), WIDTH, initial_indent=indent, subsequent_indent=hanging,
-                         break_long_words=False, break_on_hyphens=False) or [indent.rstrip()]
+    text = re.sub(r" (?=\d+\.(\s|$))", KEEP, plain(text))
+    lines = textwrap.wrap(text, WIDTH, initial_indent=indent, subsequent_indent=hanging,
+                          break_long_words=False, break_on_hyphens=False) or [indent.rstrip()]
+    return [line.replace(KEEP, " ") for line in lines]
 
 
 def table(rows):
@@ -68,6 +80,10 @@ def convert(markdown):
     paragraph = []
     i = 0
 
+    def in_list():
+        """True where a numbered line starts an item: between paragraphs, or in a list."""
+        return not paragraph or re.match(r"\s*(- |\d+\. )", paragraph[0]) is not None
+
     def flush():
         if paragraph:
             text = " ".join(paragraph)
@@ -90,7 +106,7 @@ def convert(markdown):
             flush()
             i += 1
             while i < len(lines) and not lines[i].startswith("```"):
-                out.append(("  " + lines[i]).rstrip())
+                out.append("  " + lines[i] if lines[i] else "")  # answers keep their blanks
                 i += 1
             i += 1
             continue
@@ -117,8 +133,8 @@ def convert(markdown):
             flush()
             if out and out[-1] != "":
                 out.append("")
-        elif re.match(r"\s*(- |\d+\. )", line):
-            flush()
+        elif re.match(r"\s*- ", line) or (re.match(r"\s*\d+\. ", line) and in_list()):
+            flush()  # a new item; a number that only starts a line continues a paragraph
             paragraph.append(line.rstrip())
         else:
             paragraph.append(line.strip())
@@ -129,10 +145,19 @@ def convert(markdown):
     return out
 
 
+def section(markdown, title):
+    """The section headed "## `title`", up to the next "## " heading, as a page of its
+    own: its heading made the page's title."""
+    start = markdown.index("\n## %s\n" % title) + 1
+    end = markdown.find("\n## ", start)
+    return "# " + markdown[start + 3:end if end != -1 else len(markdown)]
+
+
 def main():
     source, target = sys.argv[1], sys.argv[2]
     with open(source, encoding="utf-8") as f:
-        lines = convert(f.read())
+        markdown = f.read()
+    lines = convert(section(markdown, sys.argv[3]) if len(sys.argv) > 3 else markdown)
     too_wide = [line for line in lines if len(line) > WIDTH]
     if too_wide:
         sys.exit("readme-txt: lines over %d columns (shorten them in %s):\n%s"

@@ -26,12 +26,12 @@ struct Outcome {
 
 class Kivhost : public test::TestFolder {
  protected:
-  // Runs kivhost with `args` (already quoted for the shell), in the test's folder;
-  // standard error is dropped unless `args` redirects it.
-  Outcome Run(const std::string &args) {
+  // Runs kivhost with `args` (already quoted for the shell), in the test's folder or its
+  // subfolder `sub`; standard error is dropped unless `args` redirects it.
+  Outcome Run(const std::string &args, const std::string &sub = ".") {
     const bool errors = args.find("2>&1") != std::string::npos;
-    const std::string command = "cd '" + folder_.string() + "' && " + KIVHOST_PATH + " " + args +
-                                (errors ? "" : " 2>/dev/null");
+    const std::string command = "cd '" + (folder_ / sub).string() + "' && " + KIVHOST_PATH + " " +
+                                args + (errors ? "" : " 2>/dev/null");
     FILE *pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[4096];
@@ -283,12 +283,31 @@ TEST_F(Kivhost, SlipsTheHostWouldNotSeeAreWarnedOfAndTheActionsRunAsTheyStand) {
 
 // README's examples, in order: in every fenced block from the README test's marker on,
 // each line that starts with "kivhost " (a command line) or with an action number and
-// a blank (a script line) is a command, and the lines after it are what kivhost shows.
+// a blank (a script line) is a command, and the lines after it are what kivhost shows
+// for the host's text; lines after "# on Linux: " what it shows there instead.
 struct Example {
   std::string command;
   std::string shown;
-  bool underLock;  // its block also runs while another program holds a write lock
+  std::string onLinux;  // what kivhost shows with UTF-8 text, where that differs
+  bool underLock;       // its block also runs while another program holds a write lock
 };
+
+// `utf8` as the host sends it on Windows, in code page 1252; README's letters are all
+// in Latin-1, where the two agree.
+std::string AsWindows1252(const std::string &utf8) {
+  std::string out;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x80) {
+      out += utf8[i];
+    } else if ((byte == 0xC2 || byte == 0xC3) && i + 1 < utf8.size()) {
+      out += static_cast<char>(((byte & 0x03) << 6) | (utf8[++i] & 0x3F));
+    } else {
+      ADD_FAILURE() << "a character outside Latin-1 in README's examples: " << utf8;
+    }
+  }
+  return out;
+}
 
 std::vector<Example> ReadmeExamples(const std::string &readme) {
   std::vector<Example> examples;
@@ -304,7 +323,9 @@ std::vector<Example> ReadmeExamples(const std::string &readme) {
       lockMarked &= inBlock;
     } else if (inBlock && (line.rfind("kivhost ", 0) == 0 || (line.size() > 2 && line[0] >= '1' &&
                                                               line[0] <= '4' && line[1] == ' '))) {
-      examples.push_back({line, "", lockMarked});
+      examples.push_back({line, "", "", lockMarked});
+    } else if (inBlock && examples.size() > blockStart && line.rfind("# on Linux: ", 0) == 0) {
+      examples.back().onLinux += line.substr(12) + "\n";
     } else if (inBlock && examples.size() > blockStart) {
       examples.back().shown += line + "\n";
     }
@@ -330,35 +351,48 @@ pid_t HoldWriteLock(const std::string &db, int seconds) {
   return holder;
 }
 
+// Blanks that end a line are not compared (an editor may take them away).
+std::string WithoutTrailingBlanks(std::string text) {
+  for (std::size_t at; (at = text.find(" \n")) != std::string::npos;) text.erase(at, 1);
+  return text;
+}
+
 TEST_F(Kivhost, EveryReadmeExampleGivesTheAnswerItShowsInOrder) {
   test::WriteBytes(Path("apples.jpg"), test::RandomBytes(30000, 4));  // "any picture"
-  // Runs one example as an author would; blanks that end a line are not compared (an
-  // editor may take them away).
-  auto run = [&](const Example &example) {
-    std::string out = example.command.rfind("kivhost ", 0) == 0
-                          ? Run(example.command.substr(8)).out
-                          : (test::WriteBytes(Path("line.txt"), example.command + "\n"),
-                             Run("script line.txt").out);
-    for (std::size_t at; (at = out.find(" \n")) != std::string::npos;) out.erase(at, 1);
-    return out;
+  std::filesystem::create_directory(Path("ansi"));
+  std::filesystem::copy(Path("apples.jpg"), Path("ansi/apples.jpg"));
+  // Runs one example as an author would, in the test's folder or `sub`.
+  auto run = [&](const std::string &command, const std::string &sub = ".") {
+    if (command.rfind("kivhost ", 0) == 0)
+      return WithoutTrailingBlanks(Run(command.substr(8), sub).out);
+    test::WriteBytes(Path(sub + "/line.txt"), command + "\n");
+    return WithoutTrailingBlanks(Run("script line.txt", sub).out);
   };
+  const std::vector<Example> all = ReadmeExamples(test::ReadBytes(README_PATH));
+  // Once more, in order and afresh, with the text as the host sends it on Windows (the
+  // Linux kivhost passes the bytes unchanged, as the plug-in does on Windows).
+  for (const Example &example : all) {
+    EXPECT_EQ(run(AsWindows1252(example.command), "ansi"),
+              AsWindows1252(WithoutTrailingBlanks(example.shown)))
+        << example.command << " (as Windows-1252)";
+  }
   int examples = 0;
   int retries = 0;
-  for (Example example : ReadmeExamples(test::ReadBytes(README_PATH))) {
-    for (std::size_t at; (at = example.shown.find(" \n")) != std::string::npos;)
-      example.shown.erase(at, 1);
-    EXPECT_EQ(run(example), example.shown) << example.command;
+  for (Example example : all) {
+    example.shown =
+        WithoutTrailingBlanks(example.onLinux.empty() ? example.shown : example.onLinux);
+    EXPECT_EQ(run(example.command), example.shown) << example.command;
     ++examples;
     if (!example.underLock) continue;
     // Once more while another program holds a write lock for 2 s, following README's
     // advice for the BLOB actions: while one answers its error, wait 100 ms and retry.
     const pid_t holder = HoldWriteLock(Path("shop.db"), 2);
-    std::string shown = run(example);
+    std::string shown = run(example.command);
     for (int n = 1; n < 50 && (shown.find(" = BLOB SELECT Error") != std::string::npos ||
                                shown.find(" = BLOB Update Error") != std::string::npos);
          ++n, ++retries) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      shown = run(example);
+      shown = run(example.command);
     }
     EXPECT_EQ(shown, example.shown) << example.command << " under a lock";
     waitpid(holder, nullptr, 0);
