@@ -58,3 +58,8 @@ else
   echo "photo.jpg and copy.jpg differ" >&2; exit 1
 fi
 run 2 "$db|SELECT id, length(photo) FROM stock WHERE photo IS NOT NULL|sizes"
+
+step "kivhost is yours to try"
+echo "kivhost is $kivhost; put it on your PATH for this shell with"
+echo "  export PATH=\"$bin:\$PATH\""
+echo "and run the examples of README.md (\"Trying it on Linux\")."
