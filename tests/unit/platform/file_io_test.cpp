@@ -101,12 +101,16 @@ TEST_F(FileIo, ReadOnlyFileIsReadButNeverWritten) {
   EXPECT_EQ(test::ReadBytes(Path("ro")), "keep");
 }
 
-// A target keeps what it is: its mode, a symbolic link stays one (the file it leads to
+// A target keeps what it is: its mode and owner, a symbolic link stays one (the file it leads to
 // is replaced), a file with a second name is written in place (both names see the
 // value); a missing one is made. Nothing is left beside it.
 TEST_F(FileIo, ReplaceWholeKeepsWhatTheTargetIs) {
   test::WriteBytes(Path("plain"), "a longer old content");
   chmod(Path("plain").c_str(), 0640);
+  const bool root = geteuid() == 0;  // then the target can belong to another user
+  if (root) {
+    ASSERT_EQ(chown(Path("plain").c_str(), 4321, 4321), 0);
+  }
   test::WriteBytes(Path("end"), "old");
   std::filesystem::create_symlink(Path("end"), Path("link"));
   test::WriteBytes(Path("one"), "old");
@@ -117,7 +121,11 @@ TEST_F(FileIo, ReplaceWholeKeepsWhatTheTargetIs) {
     EXPECT_EQ(test::ReadBytes(Path(name)), "new") << name;
   }
   struct stat info {};
-  EXPECT_TRUE(stat(Path("plain").c_str(), &info) == 0 && (info.st_mode & 07777) == 0640);
+  ASSERT_EQ(stat(Path("plain").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  if (root) {
+    EXPECT_TRUE(info.st_uid == 4321 && info.st_gid == 4321);
+  }
   EXPECT_TRUE(std::filesystem::is_symlink(Path("link")));
   EXPECT_EQ(test::ReadBytes(Path("end")), "new");
   EXPECT_EQ(test::ReadBytes(Path("two")), "new");
