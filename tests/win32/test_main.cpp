@@ -1,7 +1,11 @@
 // The Windows test program's main. GoogleTest's own printer hands each failure to
 // OutputDebugStringA, which under Wine in the emulator raises an exception that ends the
 // program in Wine's own code, so a failing test was seen only as a crash. This printer
-// writes the failure itself and leaves every other event to GoogleTest's.
+// writes the failure itself and leaves every other event to GoogleTest's. A sentinel
+// says when a wait on the main thread returns while it still runs: GoogleTest takes
+// such a return for the thread's end and deletes its data (its traces, its reporter).
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -45,9 +49,26 @@ class FailurePrinter final : public testing::TestEventListener {
   std::unique_ptr<testing::TestEventListener> inner_;
 };
 
+// Waits on the main thread, as GoogleTest's watcher of its per-thread data does, and
+// tells when that wait fails or returns before the thread has ended.
+DWORD WINAPI Sentinel(LPVOID mainThread) {
+  const HANDLE thread = static_cast<HANDLE>(mainThread);
+  const DWORD result = WaitForSingleObject(thread, INFINITE);
+  DWORD code = 0;
+  if (result != WAIT_OBJECT_0 || (GetExitCodeThread(thread, &code) && code == STILL_ACTIVE)) {
+    std::printf("sentinel: a wait on the main thread returned %lu while it runs (error %lu)\n",
+                result, GetLastError());
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
+  CreateThread(nullptr, 0, &Sentinel,
+               OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId()), 0,
+               nullptr);
   testing::InitGoogleTest(&argc, argv);
   testing::TestEventListeners &listeners = testing::UnitTest::GetInstance()->listeners();
   listeners.Append(new FailurePrinter(listeners.Release(listeners.default_result_printer())));
