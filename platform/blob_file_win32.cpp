@@ -2,7 +2,6 @@
 // attribute honoured, ReplaceFileA and MoveFileExA to put a new file in place, and the
 // steps of writing in place, with a sparse file's holes found before they would need
 // room. Only what Windows XP SP3 has is used.
-#include <cstring>
 #include <utility>
 
 #include "platform/file_primitives.h"
@@ -201,10 +200,9 @@ bool PlaceToReplace(const char *name, const File &target, PathText &place) noexc
         (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
       return false;
   }
-  const std::size_t length = std::strlen(name);
-  if (length >= kPathRoom) return false;
-  std::memcpy(place, name, length + 1);
-  return true;
+  // The full path: ReplaceFile may refuse a relative one (Wine's does, ERROR_DIRECTORY).
+  const DWORD length = GetFullPathNameA(name, kPathRoom, place, nullptr);
+  return length > 0 && length < kPathRoom;
 }
 
 Created CreateFresh(const char *name, const File &, File &fresh) noexcept {

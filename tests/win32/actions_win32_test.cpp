@@ -89,6 +89,15 @@ TEST_F(Win32Actions, BlobRoundTripOfAFewMebibytes) {
     ASSERT_EQ(Blob(3, "1", Path("out.bin")), kOk) << n;
     EXPECT_TRUE(test::ReadBytes(Path("out.bin")) == data) << n;
   }
+  // A name relative to the current folder, made and then replaced.
+  char here[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, here);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder_.string().c_str()));
+  const std::string first = Blob(3, "1", "relative.bin");
+  const std::string again = Blob(3, "1", "relative.bin");
+  SetCurrentDirectoryA(here);
+  EXPECT_EQ(first, kOk);
+  EXPECT_EQ(again, kOk);
 }
 
 TEST_F(Win32Actions, BeyondTheLimitsOfThe32BitHostActionsAnswerAndGoOn) {
