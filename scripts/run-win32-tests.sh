@@ -4,6 +4,7 @@
 # kivhost.exe for the command-line checks (each Wine start costs a minute or more under
 # the emulator). kivhost's output is compared with what the Linux kivhost prints for the
 # same commands, written beforehand to expected\.
+# Then kivhost.exe once more, with UTF-8 as its ANSI code page.
 #   scripts/run-win32-tests.sh WIN32_BIN_FOLDER NATIVE_BIN_FOLDER [TEST PROGRAM OPTIONS...]
 set -euo pipefail
 win=$(cd "$1" && pwd)
@@ -34,6 +35,25 @@ iconv -f UTF-8 -t CP1252 "$work/expected/script.utf8" | tr '\r' '\n' > "$work/ex
 grep -q '^rows = E974E9' "$work/expected/script.out"
 "$native/kivhost" help > "$work/expected/help.out"
 
+# The session started and settled first: under the emulator, Wine processes crashed now
+# and then while the session's start-up ran beside them (README, "The Windows release").
+"$here/setup-wine.sh" --start >/dev/null
 cd "$work/run"
+status=0
 KIV_MODULE=$(windows "$work/plug/KivSQLite3.dll") KIV_EXPECTED=$(windows "$work/expected") \
-  "$here/run-in-wine.sh" "$work/host/kiv_win32_tests.exe" "${@:3}"
+  "$here/run-in-wine.sh" "$work/host/kiv_win32_tests.exe" "${@:3}" || status=$?
+
+# kivhost.exe with UTF-8 as its ANSI code page, which Wine takes from the program's
+# manifest (with LC_ALL=C.UTF-8 alone it stays 1252): the host's text is then UTF-8, as
+# on Linux, a name included.
+mkdir "$work/utf8"
+cp "$work/host/kivhost.exe" "$here/../tests/win32/kivhost.exe.manifest" "$work/utf8/"
+printf "2 r\303\251glages.db|SELECT hex('\303\251')|r\r\n" > "$work/utf8/utf8.txt"
+(cd "$work/utf8" &&
+  "$here/run-in-wine.sh" kivhost.exe --module "$(windows "$work/plug/KivSQLite3.dll")" script utf8.txt) |
+  tee "$work/utf8.log"
+if ! grep -q '^r = C3A9' "$work/utf8.log" || [ ! -f "$work/utf8/r\303\251glages.db" ]; then
+  echo "run-win32-tests.sh: kivhost.exe with UTF-8 as its ANSI code page did not pass UTF-8 on" >&2
+  status=1
+fi
+exit $status

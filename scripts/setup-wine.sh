@@ -4,9 +4,12 @@
 # Idempotent: installs, mounts, registers and creates only what is missing.
 # Prints the WINEPREFIX to use on its last line.
 #   scripts/setup-wine.sh [--packages | --start | --stop]
-# --packages installs and registers only; --start also starts the prefix's Wine session
-# and keeps it for half an hour, so that its minutes of start-up are spent ahead of the
-# tests (CI runs it in the background while the native stages run); --stop ends it.
+# --packages installs and registers only; --start also starts the prefix's Wine session,
+# keeps it for half an hour and waits until its start-up has settled (CI runs it in the
+# background while the native stages run, and the Windows tests run it again first):
+# under the emulator, Wine processes crash now and then while the session's start-up
+# programs and services still start beside them (README, "The Windows release");
+# --stop ends the session.
 set -euo pipefail
 
 cache=$("$(dirname "$0")/cache-folder.sh")
@@ -93,6 +96,36 @@ quiet_menus() {
   if cmp -s "$reg" "$reg.new"; then rm "$reg.new"; else mv "$reg.new" "$reg"; fi
 }
 
+# The CPU time, in clock ticks, that the prefix's Wine processes (the server included)
+# have used so far.
+wine_ticks() {
+  local env pid ticks=0 stat
+  for env in /proc/[0-9]*/environ; do
+    pid=${env#/proc/}; pid=${pid%/environ}
+    { tr '\0' '\n' < "$env"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix" || continue
+    stat=$(cat "/proc/$pid/stat" 2>/dev/null) || continue
+    stat=${stat##*) }  # the fields after the command's name, which may hold blanks
+    set -- $stat
+    ticks=$((ticks + ${12} + ${13}))  # utime and stime: fields 14 and 15 of the line
+  done
+  echo "$ticks"
+}
+
+# Waits until the session's start-up has settled: no start-up program left (wineboot),
+# and its services idle, together under 5% of a core for 10 s in a row.
+settle() {
+  wait_for_installation
+  local start=$SECONDS quiet=0 last now
+  last=$(wine_ticks)
+  while [ "$quiet" -lt 10 ] && [ $((SECONDS - start)) -lt "$limit" ]; do
+    sleep 1
+    now=$(wine_ticks)
+    if [ $((now - last)) -lt 5 ]; then quiet=$((quiet + 1)); else quiet=0; fi
+    last=$now
+  done
+  echo "setup-wine: the session settled after $((SECONDS - start)) s" >&2
+}
+
 complete() {
   [ -f "$prefix/drive_c/windows/system32/kernel32.dll" ] && [ -f "$prefix/system.reg" ] &&
     [ "$(find "$prefix/drive_c/windows/system32" -maxdepth 1 -type f | wc -l)" -ge 300 ]
@@ -136,5 +169,6 @@ exec 9>&-  # the lock goes with it
 if [ "$mode" = --start ]; then
   WINEPREFIX="$prefix" wineserver -p 1800 2>/dev/null || true  # one may run already
   WINEPREFIX="$prefix" wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  settle
 fi
 echo "$prefix"
