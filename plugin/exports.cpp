@@ -60,17 +60,19 @@ frame::Answer BlobPut(Fields<6> f) noexcept {
   return blob::RunBlobPut(f.Get<0>(), f.Get<1>(), f.Get<2>(), f.Get<3>(), f.Get<4>());
 }
 
-// The frame of an action whose work reads `Count` fields. `failed` answers every text
-// that never reaches the work, unless `cut` and `tooLong` give answers of their own.
+// The frame of an action whose work reads `Count` fields: `failed` answers a text that
+// never reaches the work, `cut` one that a '|' cut, `tooLong` one too long to read.
 template <std::size_t Count, frame::Answer (*Work)(Fields<Count>) noexcept>
-constexpr frame::ActionFrame FrameOf(bool sqlField, const char *failed, const char *cut = nullptr,
-                                     const char *tooLong = nullptr) {
-  return {Count,
-          sqlField,
-          failed,
-          cut != nullptr ? cut : failed,
-          tooLong != nullptr ? tooLong : failed,
+constexpr frame::ActionFrame FrameOf(bool sqlField, const char *failed, const char *cut,
+                                     const char *tooLong) {
+  return {Count, sqlField, failed, cut, tooLong,
           [](const std::string_view *field) noexcept { return Work(Fields<Count>{field}); }};
+}
+
+// The same, with one answer for every text that never reaches the work.
+template <std::size_t Count, frame::Answer (*Work)(Fields<Count>) noexcept>
+constexpr frame::ActionFrame FrameOf(bool sqlField, const char *failed) {
+  return FrameOf<Count, Work>(sqlField, failed, failed, failed);
 }
 
 }  // namespace
