@@ -65,10 +65,10 @@ frame::Answer BlobPut(Fields<6> f) noexcept {
 template <std::size_t Count, frame::Answer (*Work)(Fields<Count>) noexcept>
 constexpr frame::ActionFrame FrameOf(bool sqlField, const char *failed, const char *cut,
                                      const char *tooLong) {
-  return {
-      Count,   sqlField,
-      failed,  cut,
-      tooLong, [](const std::string_view *field) noexcept { return Work(Fields<Count>{field}); }};
+  constexpr auto run = [](const std::string_view *field) noexcept {
+    return Work(Fields<Count>{field});
+  };
+  return {Count, sqlField, failed, cut, tooLong, run};
 }
 
 // The same, with one answer for every text that never reaches the work.
