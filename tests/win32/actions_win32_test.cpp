@@ -210,26 +210,14 @@ TEST_F(Win32Actions, DevicesAreRefusedWithoutBeingOpened) {
   // Reserved in any folder, with any extension, trailing dots or blanks, the superscript
   // digits as code page 1252 writes them (not through Path(), which would make them
   // UTF-8); and paths into the device space.
-  const std::string devices[] = {"COM1",
-                                 "nul",
-                                 Path("aux.jpg"),
-                                 Path("Con .txt"),
-                                 "NUL. .",
-                                 "COM0",
-                                 Path("LPT0.txt"),
-                                 folder_.string() + "\\COM\xB9.jpg",
-                                 "lpt\xB3",
-                                 "\\\\.\\NUL",
-                                 "\\\\?\\PhysicalDrive0",
-                                 "\\\\?\\pipe\\x",
-                                 "\\\\?\\C:",
-                                 "\\??\\PhysicalDrive0",
-                                 "\\??\\C:",
-                                 "\\\\host\\pipe\\x",
-                                 "//host/PIPE",
-                                 "\\\\?\\UNC\\host\\pipe\\x",
-                                 "\\\\.\\pipe\\x",
-                                 "\\\\host\\mailslot\\x"};
+  // clang-format off
+  const std::string devices[] = {
+      "COM1", "nul", Path("aux.jpg"), Path("Con .txt"), "NUL. .", "COM0", Path("LPT0.txt"),
+      folder_.string() + "\\COM\xB9.jpg", "lpt\xB3", "\\\\.\\NUL", "\\\\?\\PhysicalDrive0",
+      "\\\\?\\pipe\\x", "\\\\?\\C:", "\\??\\PhysicalDrive0", "\\??\\C:",
+      "\\\\host\\pipe\\x", "//host/PIPE",
+      "\\\\?\\UNC\\host\\pipe\\x", "\\\\.\\pipe\\x", "\\\\host\\mailslot\\x"};
+  // clang-format on
   // The same code linked in, its system calls counted: nothing is opened.
   test::os_faults::Install();
   for (const std::string &device : devices) {
