@@ -2,8 +2,9 @@
 // "|" they give the text back, and every field past them is empty. SplitFields, which
 // the actions use, gives the same fields, each followed by a NUL. FindAnswerTarget finds
 // a text cut exactly when a field after the variable's holds more than blanks, or, for
-// SQL, also where field 2 ends inside a quote a later field closes; the variable meant
-// is then the last field that holds more than blanks.
+// SQL, also where field 2 ends inside a quote a later field closes, or when the
+// variable's field reads as SQL (a blank between other bytes, a comment marker); the
+// variable meant is then the last field that holds more than blanks.
 #include <cstdint>
 #include <string>
 
@@ -34,13 +35,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const kiv::frame::ParamText params{text};
   const auto plain = kiv::frame::FindAnswerTarget(params, kSplit, false);
   const auto sql = kiv::frame::FindAnswerTarget(params, kSplit, true);
-  // A blank between other bytes of the variable's field: no variable is named so.
+  // A blank between other bytes of the variable's field (SQLite's blanks: form feed and
+  // vertical tab too), or a comment marker: no variable is named so.
   const std::string_view variable = kiv::frame::ParamField(text, static_cast<int>(kSplit));
-  const std::size_t first = variable.find_first_not_of(" \t\r\n");
-  const bool innerBlank = first != std::string_view::npos &&
-                          variable.substr(first, variable.find_last_not_of(" \t\r\n") - first)
-                                  .find_first_of(" \t\r\n") != std::string_view::npos;
-  const bool isCut = lastFilled > static_cast<int>(kSplit) || innerBlank;
+  const char *const sqlBlanks = " \t\r\n\f\v";
+  const std::size_t first = variable.find_first_not_of(sqlBlanks);
+  const bool readsAsSql = variable.find("--") != std::string_view::npos ||
+                          variable.find("/*") != std::string_view::npos ||
+                          (first != std::string_view::npos &&
+                           variable.substr(first, variable.find_last_not_of(sqlBlanks) - first)
+                                   .find_first_of(sqlBlanks) != std::string_view::npos);
+  const bool isCut = lastFilled > static_cast<int>(kSplit) || readsAsSql;
   if (plain.cut != isCut || (isCut && !sql.cut)) __builtin_trap();
   if (plain.variable != (isCut ? kiv::frame::ParamField(text, lastFilled)
                                : kiv::frame::ParamField(text, static_cast<int>(kSplit))))
