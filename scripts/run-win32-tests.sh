@@ -52,7 +52,7 @@ printf "2 r\303\251glages.db|SELECT hex('\303\251')|r\r\n" > "$work/utf8/utf8.tx
 (cd "$work/utf8" &&
   "$here/run-in-wine.sh" kivhost.exe --module "$(windows "$work/plug/KivSQLite3.dll")" script utf8.txt) |
   tee "$work/utf8.log"
-if ! grep -q '^r = C3A9' "$work/utf8.log" || [ ! -f "$work/utf8/r\303\251glages.db" ]; then
+if ! grep -q '^r = C3A9' "$work/utf8.log" || [ ! -f "$work/utf8/"$'r\303\251glages.db' ]; then
   echo "run-win32-tests.sh: kivhost.exe with UTF-8 as its ANSI code page did not pass UTF-8 on" >&2
   status=1
 fi
