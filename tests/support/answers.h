@@ -2,6 +2,7 @@
 // check only that an answer is one of them.
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace kiv::test {
@@ -9,19 +10,14 @@ namespace kiv::test {
 // True when `answer` is an error answer of action `action` (1 to 4): "Error: unable to
 // open database", the action's own error texts, or for the query "Error: " and a message.
 inline bool IsErrorAnswer(int action, const std::string &answer) {
-  if (answer == "Error: unable to open database") return true;
-  switch (action) {
-    case 1:
-      return answer == "Error: unable to execute Querry";
-    case 2:
-      return answer.rfind("Error: ", 0) == 0;
-    case 3:
-      return answer == "BLOB SELECT Error" || answer == "Error: unable to write file";
-    case 4:
-      return answer == "BLOB Update Error" || answer == "Error: unable to read file";
-    default:
-      return false;
-  }
+  static const std::set<std::string> kOwn[] = {{},
+                                               {"Error: unable to execute Querry"},
+                                               {},
+                                               {"BLOB SELECT Error", "Error: unable to write file"},
+                                               {"BLOB Update Error", "Error: unable to read file"}};
+  if (action < 1 || action > 4) return false;
+  return answer == "Error: unable to open database" || kOwn[action].count(answer) > 0 ||
+         (action == 2 && answer.rfind("Error: ", 0) == 0);
 }
 
 // True when `answer` is one that action `action` may give: an error answer, "Ok", or for
