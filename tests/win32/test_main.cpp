@@ -1,9 +1,11 @@
 // The Windows test program's main. GoogleTest's own printer hands each failure to
 // OutputDebugStringA, which under Wine in the emulator raises an exception that ends the
 // program in Wine's own code, so a failing test was seen only as a crash. This printer
-// writes the failure itself and leaves every other event to GoogleTest's. A sentinel
-// says when a wait on the main thread returns while it still runs: GoogleTest takes
-// such a return for the thread's end and deletes its data (its traces, its reporter).
+// writes the failure itself and leaves every other event to GoogleTest's.
+// The program runs on one thread: under the emulator that runs Wine here, a thread that
+// handles a signal after another thread has started takes on that thread's Windows and
+// C library data, and hangs or crashes (README, "The Windows release"). A test that
+// starts a thread is named and the program fails, whether or not the run broke.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -49,28 +51,43 @@ class FailurePrinter final : public testing::TestEventListener {
   std::unique_ptr<testing::TestEventListener> inner_;
 };
 
-// Waits on the main thread, as GoogleTest's watcher of its per-thread data does, and
-// tells when that wait fails or returns before the thread has ended.
-DWORD WINAPI Sentinel(LPVOID mainThread) {
-  const HANDLE thread = static_cast<HANDLE>(mainThread);
-  const DWORD result = WaitForSingleObject(thread, INFINITE);
-  DWORD code = 0;
-  if (result != WAIT_OBJECT_0 || (GetExitCodeThread(thread, &code) && code == STILL_ACTIVE)) {
-    std::printf("sentinel: a wait on the main thread returned %lu while it runs (error %lu)\n",
-                result, GetLastError());
-    std::fflush(stdout);
-  }
-  return 0;
+// Threads started in this process: Windows calls each program's TLS callbacks for every
+// thread that starts.
+volatile LONG threadsStarted = 0;
+
+void NTAPI OnThreadEvent(PVOID, DWORD reason, PVOID) {
+  if (reason == DLL_THREAD_ATTACH) InterlockedIncrement(&threadsStarted);
 }
+
+[[gnu::section(".CRT$XLF"), gnu::used]] PIMAGE_TLS_CALLBACK threadEvent = &OnThreadEvent;
+
+// Names each test during which a thread started.
+class ThreadWatch final : public testing::EmptyTestEventListener {
+ public:
+  void OnTestStart(const testing::TestInfo &) override { before_ = threadsStarted; }
+  void OnTestEnd(const testing::TestInfo &test) override {
+    const LONG started = threadsStarted - before_;
+    if (started == 0) return;
+    std::printf("%s.%s started %ld thread(s): this program must run on one thread\n",
+                test.test_suite_name(), test.name(), started);
+    std::fflush(stdout);
+    any_ = true;
+  }
+  bool Any() const { return any_; }
+
+ private:
+  LONG before_ = 0;
+  bool any_ = false;
+};
 
 }  // namespace
 
 int main(int argc, char **argv) {
-  CreateThread(nullptr, 0, &Sentinel,
-               OpenThread(SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, GetCurrentThreadId()), 0,
-               nullptr);
   testing::InitGoogleTest(&argc, argv);
   testing::TestEventListeners &listeners = testing::UnitTest::GetInstance()->listeners();
   listeners.Append(new FailurePrinter(listeners.Release(listeners.default_result_printer())));
-  return RUN_ALL_TESTS();
+  auto *threads = new ThreadWatch;  // the listeners own it
+  listeners.Append(threads);
+  const int failed = RUN_ALL_TESTS();
+  return failed != 0 || threads->Any() ? 1 : 0;
 }
