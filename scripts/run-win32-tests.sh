@@ -35,8 +35,8 @@ iconv -f UTF-8 -t CP1252 "$work/expected/script.utf8" | tr '\r' '\n' > "$work/ex
 grep -q '^rows = E974E9' "$work/expected/script.out"
 "$native/kivhost" help > "$work/expected/help.out"
 
-# The session started and settled first: under the emulator, Wine processes crashed now
-# and then while the session's start-up ran beside them (README, "The Windows release").
+# The session started and settled first: its start-up, in which Wine's services crash
+# now and then under the emulator, is over (README, "The Windows release").
 "$here/setup-wine.sh" --start >/dev/null
 cd "$work/run"
 status=0

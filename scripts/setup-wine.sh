@@ -7,9 +7,9 @@
 # --packages installs and registers only; --start also starts the prefix's Wine session,
 # keeps it for half an hour and waits until its start-up has settled (CI runs it in the
 # background while the native stages run, and the Windows tests run it again first):
-# under the emulator, Wine processes crash now and then while the session's start-up
-# programs and services still start beside them (README, "The Windows release");
-# --stop ends the session.
+# Wine's services, which have many threads, crash now and then in a session's start-up
+# under the emulator (README, "The Windows release"), and the tests run once that is
+# over; --stop ends the session.
 set -euo pipefail
 
 cache=$("$(dirname "$0")/cache-folder.sh")
