@@ -10,22 +10,19 @@ namespace testing::internal {
 class AutoHandle {
  public:
   using Handle = HANDLE;
-  AutoHandle() = default;
-  explicit AutoHandle(Handle handle) : handle_(handle) {}
+  explicit AutoHandle(Handle handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
   AutoHandle(const AutoHandle &) = delete;
   AutoHandle &operator=(const AutoHandle &) = delete;
   ~AutoHandle() { Reset(); }
-
   Handle Get() const { return handle_; }
   void Reset(Handle handle = INVALID_HANDLE_VALUE) {
-    if (handle_ != handle && handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) {
+    if (handle_ != handle && handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE)
       CloseHandle(handle_);
-    }
     handle_ = handle;
   }
 
  private:
-  Handle handle_ = INVALID_HANDLE_VALUE;
+  Handle handle_;
 };
 
 }  // namespace testing::internal

@@ -15,6 +15,16 @@
 
 namespace {
 
+// Threads started in this process: Windows calls each program's TLS callbacks for every
+// thread that starts.
+volatile LONG threadsStarted = 0;
+
+void NTAPI OnThreadEvent(PVOID, DWORD reason, PVOID) {
+  if (reason == DLL_THREAD_ATTACH) InterlockedIncrement(&threadsStarted);
+}
+
+[[gnu::section(".CRT$XLF"), gnu::used]] PIMAGE_TLS_CALLBACK threadEvent = &OnThreadEvent;
+
 class FailurePrinter final : public testing::TestEventListener {
  public:
   explicit FailurePrinter(testing::TestEventListener *inner) : inner_(inner) {}
@@ -26,6 +36,21 @@ class FailurePrinter final : public testing::TestEventListener {
     std::fflush(stdout);
   }
 
+  // Names a test during which a thread started.
+  void OnTestStart(const testing::TestInfo &test) override {
+    threadsBefore_ = threadsStarted;
+    inner_->OnTestStart(test);
+  }
+  void OnTestEnd(const testing::TestInfo &test) override {
+    if (threadsStarted != threadsBefore_) {
+      std::printf("%s.%s started a thread: this program must run on one thread\n",
+                  test.test_suite_name(), test.name());
+      threadStarted = true;
+    }
+    inner_->OnTestEnd(test);
+  }
+  bool threadStarted = false;
+
 // Every other event goes to GoogleTest's printer as it comes.
 #define KIV_PASS_ON(Event, Subject) \
   void Event(const testing::Subject &s) override { inner_->Event(s); }
@@ -36,9 +61,7 @@ class FailurePrinter final : public testing::TestEventListener {
   KIV_PASS_ON(OnEnvironmentsSetUpStart, UnitTest)
   KIV_PASS_ON(OnEnvironmentsSetUpEnd, UnitTest)
   KIV_PASS_ON(OnTestSuiteStart, TestSuite)
-  KIV_PASS_ON(OnTestStart, TestInfo)
   KIV_PASS_ON(OnTestDisabled, TestInfo)
-  KIV_PASS_ON(OnTestEnd, TestInfo)
   KIV_PASS_ON(OnTestSuiteEnd, TestSuite)
   KIV_PASS_ON(OnEnvironmentsTearDownStart, UnitTest)
   KIV_PASS_ON(OnEnvironmentsTearDownEnd, UnitTest)
@@ -49,35 +72,7 @@ class FailurePrinter final : public testing::TestEventListener {
 
  private:
   std::unique_ptr<testing::TestEventListener> inner_;
-};
-
-// Threads started in this process: Windows calls each program's TLS callbacks for every
-// thread that starts.
-volatile LONG threadsStarted = 0;
-
-void NTAPI OnThreadEvent(PVOID, DWORD reason, PVOID) {
-  if (reason == DLL_THREAD_ATTACH) InterlockedIncrement(&threadsStarted);
-}
-
-[[gnu::section(".CRT$XLF"), gnu::used]] PIMAGE_TLS_CALLBACK threadEvent = &OnThreadEvent;
-
-// Names each test during which a thread started.
-class ThreadWatch final : public testing::EmptyTestEventListener {
- public:
-  void OnTestStart(const testing::TestInfo &) override { before_ = threadsStarted; }
-  void OnTestEnd(const testing::TestInfo &test) override {
-    const LONG started = threadsStarted - before_;
-    if (started == 0) return;
-    std::printf("%s.%s started %ld thread(s): this program must run on one thread\n",
-                test.test_suite_name(), test.name(), started);
-    std::fflush(stdout);
-    any_ = true;
-  }
-  bool Any() const { return any_; }
-
- private:
-  LONG before_ = 0;
-  bool any_ = false;
+  LONG threadsBefore_ = 0;
 };
 
 }  // namespace
@@ -85,9 +80,8 @@ class ThreadWatch final : public testing::EmptyTestEventListener {
 int main(int argc, char **argv) {
   testing::InitGoogleTest(&argc, argv);
   testing::TestEventListeners &listeners = testing::UnitTest::GetInstance()->listeners();
-  listeners.Append(new FailurePrinter(listeners.Release(listeners.default_result_printer())));
-  auto *threads = new ThreadWatch;  // the listeners own it
-  listeners.Append(threads);
+  auto *printer = new FailurePrinter(listeners.Release(listeners.default_result_printer()));
+  listeners.Append(printer);  // the listeners own it
   const int failed = RUN_ALL_TESTS();
-  return failed != 0 || threads->Any() ? 1 : 0;
+  return failed != 0 || printer->threadStarted ? 1 : 0;
 }
